@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CDocumentHandler;
+class CInputStream;
+
+// Event-driven reader for the small XML subset the program writes itself: one
+// declaration line, elements with double-quoted attributes, text runs, no
+// escaping. It is deliberately lenient and keeps these rules:
+//  - everything on the declaration line after "<?xml" is ignored;
+//  - an end tag closes the innermost open element, whatever name it spells;
+//  - "<A/>" without attributes is a start tag named "A/" (with attributes, "/>"
+//    closes the element);
+//  - line breaks are dropped everywhere, text runs are trimmed;
+//  - "<!...>" tokens are skipped up to the first ">";
+//  - no entity or character reference is decoded.
+// A parser serves one document; create a fresh one for each.
+class CSimpleXMLParser {
+public:
+    // parse() results.
+    static constexpr int kParsed = 1;
+    static constexpr int kNothingParsed = 0; // no handler, empty input or no declaration: no event at all
+    static constexpr int kMalformed = -1;    // stopped part way: no endDocument
+
+    CSimpleXMLParser() = default;
+    virtual ~CSimpleXMLParser() = default;
+
+    // Must precede parse(). The handler is not owned.
+    void setDocumentHandler(CDocumentHandler* handler) { m_handler = handler; }
+
+    // Reads the stream to its end, reporting events. The stream must support
+    // Read(buffer, 1) and Seek(-1, 1).
+    virtual int parse(CInputStream* stream);
+
+private:
+    int readLine(CInputStream* stream, std::string& line);
+    int GetToken(CInputStream* stream, std::string& token);
+    bool HandleStartTag(const std::string& token);
+
+    CDocumentHandler* m_handler = nullptr;
+    std::vector<std::string> m_openElements;
+};
