@@ -10,14 +10,12 @@
 
 CFileInputStream::CFileInputStream(int fd) : m_fd(fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1) {}
 
-CFileInputStream::~CFileInputStream()
-{
+CFileInputStream::~CFileInputStream() {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-int CFileInputStream::Read(void* buffer, int count)
-{
+int CFileInputStream::Read(void* buffer, int count) {
     if (m_fd < 0)
         return -1;
     if (count <= 0)
@@ -31,8 +29,7 @@ int CFileInputStream::Read(void* buffer, int count)
     }
 }
 
-int CFileInputStream::Available() const
-{
+int CFileInputStream::Available() const {
     if (m_fd < 0)
         return -1;
     struct stat st {};
@@ -42,4 +39,6 @@ int CFileInputStream::Available() const
     return st.st_size > position ? static_cast<int>(st.st_size - position) : 0;
 }
 
-int CFileInputStream::Seek(int offset, int origin) { return SeekFileDescriptor(m_fd, offset, origin); }
+int CFileInputStream::Seek(int offset, int origin) {
+    return SeekFileDescriptor(m_fd, offset, origin);
+}

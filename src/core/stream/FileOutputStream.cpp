@@ -9,14 +9,12 @@
 
 CFileOutputStream::CFileOutputStream(int fd) : m_fd(fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1) {}
 
-CFileOutputStream::~CFileOutputStream()
-{
+CFileOutputStream::~CFileOutputStream() {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-int CFileOutputStream::Write(const void* data, int count)
-{
+int CFileOutputStream::Write(const void* data, int count) {
     if (m_fd < 0)
         return -1;
     const auto* bytes = static_cast<const char*>(data);
@@ -33,4 +31,6 @@ int CFileOutputStream::Write(const void* data, int count)
     return count;
 }
 
-int CFileOutputStream::Seek(int offset, int origin) { return SeekFileDescriptor(m_fd, offset, origin); }
+int CFileOutputStream::Seek(int offset, int origin) {
+    return SeekFileDescriptor(m_fd, offset, origin);
+}

@@ -6,8 +6,7 @@
 #include <vector>
 
 namespace {
-int NibbleOf(unsigned char c)
-{
+int NibbleOf(unsigned char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'F')
@@ -18,8 +17,7 @@ int NibbleOf(unsigned char c)
 }
 } // namespace
 
-int CHexToBinInputStream::Read(void* buffer, int count)
-{
+int CHexToBinInputStream::Read(void* buffer, int count) {
     if (count <= 0)
         return 0;
     if (count > INT_MAX / 2)
@@ -36,21 +34,18 @@ int CHexToBinInputStream::Read(void* buffer, int count)
     return (read + 1) / 2;
 }
 
-int CHexToBinInputStream::Available() const
-{
+int CHexToBinInputStream::Available() const {
     const int available = m_inner->Available();
     return available < 0 ? available : available / 2;
 }
 
-int CHexToBinInputStream::Seek(int offset, int origin)
-{
+int CHexToBinInputStream::Seek(int offset, int origin) {
     if (offset > INT_MAX / 2 || offset < INT_MIN / 2)
         return -1;
     return m_inner->Seek(offset * 2, origin);
 }
 
-int CBinToHexOutputStream::Write(const void* data, int count)
-{
+int CBinToHexOutputStream::Write(const void* data, int count) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     if (count <= 0)
         return 0;

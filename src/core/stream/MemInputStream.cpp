@@ -4,10 +4,11 @@
 #include <cstddef>
 #include <cstring>
 
-CMemInputStream::CMemInputStream(const void* data, int size) { SetData(data, size); }
+CMemInputStream::CMemInputStream(const void* data, int size) {
+    SetData(data, size);
+}
 
-void CMemInputStream::SetData(const void* data, int size)
-{
+void CMemInputStream::SetData(const void* data, int size) {
     if (data == nullptr || size <= 0)
         return;
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -15,8 +16,7 @@ void CMemInputStream::SetData(const void* data, int size)
     m_position = 0;
 }
 
-int CMemInputStream::Read(void* buffer, int count)
-{
+int CMemInputStream::Read(void* buffer, int count) {
     const int n = std::min(count, Available());
     if (n <= 0)
         return 0;
@@ -25,10 +25,11 @@ int CMemInputStream::Read(void* buffer, int count)
     return n;
 }
 
-int CMemInputStream::Available() const { return static_cast<int>(m_data.size()) - m_position; }
+int CMemInputStream::Available() const {
+    return static_cast<int>(m_data.size()) - m_position;
+}
 
-int CMemInputStream::Seek(int offset, int origin)
-{
+int CMemInputStream::Seek(int offset, int origin) {
     long long target;
     if (origin == 0)
         target = offset;

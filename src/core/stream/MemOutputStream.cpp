@@ -4,16 +4,14 @@
 #include <cstdint>
 #include <stdexcept>
 
-CMemOutputStream::CMemOutputStream(int initialCapacity)
-{
+CMemOutputStream::CMemOutputStream(int initialCapacity) {
     if (initialCapacity > 0) {
         m_buffer = std::make_unique<char[]>(static_cast<size_t>(initialCapacity));
         m_capacity = initialCapacity;
     }
 }
 
-int CMemOutputStream::Write(const void* data, int count)
-{
+int CMemOutputStream::Write(const void* data, int count) {
     if (count <= 0)
         return 0;
     if (count > INT32_MAX - m_length)
@@ -31,8 +29,7 @@ int CMemOutputStream::Write(const void* data, int count)
     return count;
 }
 
-void CMemOutputStream::Reset()
-{
+void CMemOutputStream::Reset() {
     m_buffer.reset();
     m_capacity = 0;
     m_length = 0;

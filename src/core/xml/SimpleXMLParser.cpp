@@ -8,22 +8,24 @@
 
 namespace {
 
-bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 // Separates attributes outside quotes. Bytes from 0x80 up belong to UTF-8
 // sequences and are kept as text.
-bool IsSeparator(unsigned char c) { return c <= 0x20 || c == 0x7F; }
+bool IsSeparator(unsigned char c) {
+    return c <= 0x20 || c == 0x7F;
+}
 
-void TrimLeft(std::string& s)
-{
+void TrimLeft(std::string& s) {
     size_t i = 0;
     while (i < s.size() && IsWhiteSpace(s[i]))
         ++i;
     s.erase(0, i);
 }
 
-void TrimRight(std::string& s)
-{
+void TrimRight(std::string& s) {
     size_t n = s.size();
     while (n > 0 && IsWhiteSpace(s[n - 1]))
         --n;
@@ -31,8 +33,7 @@ void TrimRight(std::string& s)
 }
 
 // name="value" -> name, value without its first and last byte (taken to be quotes).
-void AddAttribute(CAttributeList& attributes, const std::string& accumulator)
-{
+void AddAttribute(CAttributeList& attributes, const std::string& accumulator) {
     const size_t eq = accumulator.find('=');
     const std::string name = eq == std::string::npos ? std::string() : accumulator.substr(0, eq);
     const std::string rest = eq == std::string::npos ? accumulator : accumulator.substr(eq + 1);
@@ -42,8 +43,7 @@ void AddAttribute(CAttributeList& attributes, const std::string& accumulator)
 
 } // namespace
 
-int CSimpleXMLParser::readLine(CInputStream* stream, std::string& line)
-{
+int CSimpleXMLParser::readLine(CInputStream* stream, std::string& line) {
     std::string collected;
     char c;
     while (stream->Read(&c, 1) >= 1) {
@@ -59,8 +59,7 @@ int CSimpleXMLParser::readLine(CInputStream* stream, std::string& line)
     return static_cast<int>(collected.size());
 }
 
-int CSimpleXMLParser::GetToken(CInputStream* stream, std::string& token)
-{
+int CSimpleXMLParser::GetToken(CInputStream* stream, std::string& token) {
     std::string collected;
     bool inTag = false;
     char c;
@@ -85,8 +84,7 @@ int CSimpleXMLParser::GetToken(CInputStream* stream, std::string& token)
     return static_cast<int>(collected.size());
 }
 
-bool CSimpleXMLParser::HandleStartTag(const std::string& token)
-{
+bool CSimpleXMLParser::HandleStartTag(const std::string& token) {
     // A tag cut off by the end of the input has no closing '>'.
     if (token.size() < 2 || token.back() != '>')
         return false;
@@ -130,8 +128,7 @@ bool CSimpleXMLParser::HandleStartTag(const std::string& token)
     return true;
 }
 
-int CSimpleXMLParser::parse(CInputStream* stream)
-{
+int CSimpleXMLParser::parse(CInputStream* stream) {
     if (m_handler == nullptr || stream == nullptr)
         return kNothingParsed;
     try {

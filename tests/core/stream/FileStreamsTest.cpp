@@ -13,22 +13,19 @@ namespace {
 struct TempFile {
     std::string path;
     int fd;
-    TempFile()
-    {
+    TempFile() {
         char name[] = "/tmp/quillet-stream-XXXXXX";
         fd = mkstemp(name);
         path = name;
     }
-    ~TempFile()
-    {
+    ~TempFile() {
         close(fd);
         unlink(path.c_str());
     }
 };
 } // namespace
 
-TEST(FileStreams, ShareThePositionOfTheCallersFile)
-{
+TEST(FileStreams, ShareThePositionOfTheCallersFile) {
     TempFile file;
     ASSERT_GE(file.fd, 0);
     {
@@ -52,8 +49,7 @@ TEST(FileStreams, ShareThePositionOfTheCallersFile)
     EXPECT_EQ(in.Seek(-1, 0), -1);
 }
 
-TEST(FileStreams, WithoutAFileNothingIsRead)
-{
+TEST(FileStreams, WithoutAFileNothingIsRead) {
     CFileInputStream in(-1);
     char c;
     EXPECT_EQ(in.Read(&c, 1), -1);
@@ -63,8 +59,7 @@ TEST(FileStreams, WithoutAFileNothingIsRead)
     EXPECT_EQ(out.Write("x", 1), -1);
 }
 
-TEST(FileStreams, WriteErrorIsRaised)
-{
+TEST(FileStreams, WriteErrorIsRaised) {
     int fd = open("/dev/full", O_WRONLY);
     if (fd < 0)
         GTEST_SKIP() << "no /dev/full";

@@ -7,8 +7,7 @@
 
 #include <string>
 
-TEST(MemInputStream, ReadsToTheEndAndStepsBack)
-{
+TEST(MemInputStream, ReadsToTheEndAndStepsBack) {
     CMemInputStream in("abcde", 5);
     char buf[8] = {};
     EXPECT_EQ(in.Read(buf, 3), 3);
@@ -21,8 +20,7 @@ TEST(MemInputStream, ReadsToTheEndAndStepsBack)
     EXPECT_EQ(buf[0], 'e');
 }
 
-TEST(MemInputStream, SeekOutsideTheDataLeavesThePosition)
-{
+TEST(MemInputStream, SeekOutsideTheDataLeavesThePosition) {
     CMemInputStream in("abcde", 5);
     EXPECT_EQ(in.Seek(6, 0), -1);
     EXPECT_EQ(in.Seek(-1, 0), -1);
@@ -35,8 +33,7 @@ TEST(MemInputStream, SeekOutsideTheDataLeavesThePosition)
     EXPECT_EQ(c, 'a');
 }
 
-TEST(MemInputStream, EmptyAndSetData)
-{
+TEST(MemInputStream, EmptyAndSetData) {
     CMemInputStream empty("abc", 0);
     char buf[4];
     EXPECT_EQ(empty.Read(buf, 4), 0);
@@ -51,8 +48,7 @@ TEST(MemInputStream, EmptyAndSetData)
     EXPECT_EQ(std::string(buf, 2), "xy");
 }
 
-TEST(MemOutputStream, GrowsToExactlyTheLengthNeeded)
-{
+TEST(MemOutputStream, GrowsToExactlyTheLengthNeeded) {
     CMemOutputStream out(4);
     EXPECT_EQ(out.GetCapacity(), 4);
     EXPECT_EQ(out.Write("abc", 3), 3);
@@ -74,8 +70,7 @@ TEST(MemOutputStream, GrowsToExactlyTheLengthNeeded)
     EXPECT_EQ(none.Write("q", 0), 0);
 }
 
-TEST(HexStreams, EncodeUpperCasePairs)
-{
+TEST(HexStreams, EncodeUpperCasePairs) {
     CMemOutputStream text;
     CBinToHexOutputStream hex(&text);
     const unsigned char bytes[] = {0x00, 0x7F, 0xFF};
@@ -85,8 +80,7 @@ TEST(HexStreams, EncodeUpperCasePairs)
     EXPECT_EQ(text.GetLength(), 6);
 }
 
-TEST(HexStreams, DecodeEitherCaseAndRoundTrip)
-{
+TEST(HexStreams, DecodeEitherCaseAndRoundTrip) {
     CMemInputStream text("007fFF", 6);
     CHexToBinInputStream bin(&text);
     EXPECT_EQ(bin.Available(), 3);
@@ -108,8 +102,7 @@ TEST(HexStreams, DecodeEitherCaseAndRoundTrip)
     EXPECT_EQ(decoded, all);
 }
 
-TEST(HexStreams, MalformedDigitsAreDefined)
-{
+TEST(HexStreams, MalformedDigitsAreDefined) {
     // Non-hex characters count as 0; a lone last digit fills the high nibble.
     CMemInputStream text("4G1zA", 5);
     CHexToBinInputStream bin(&text);
@@ -120,8 +113,7 @@ TEST(HexStreams, MalformedDigitsAreDefined)
     EXPECT_EQ(out[2], 0xA0);
 }
 
-TEST(HexStreams, ReadIsBoundedByTheCallersBuffer)
-{
+TEST(HexStreams, ReadIsBoundedByTheCallersBuffer) {
     CMemInputStream text("414243", 6);
     CHexToBinInputStream bin(&text);
     char out[2] = {};

@@ -18,12 +18,10 @@ public:
 
     void startDocument() override { events.push_back("begin"); }
     void endDocument() override { events.push_back("end"); }
-    void characters(const char* text, int length) override
-    {
+    void characters(const char* text, int length) override {
         events.push_back("C [" + std::string(text, static_cast<size_t>(length)) + "]");
     }
-    void startElement(const char* name, const CAttributeList& attributes) override
-    {
+    void startElement(const char* name, const CAttributeList& attributes) override {
         std::string line = std::string("S ") + name;
         for (int i = 0; i < attributes.getLength(); ++i)
             line += std::string(" ") + attributes.getName(i) + "=" + attributes.getValue(i);
@@ -37,8 +35,7 @@ struct Result {
     std::vector<std::string> events;
 };
 
-Result Parse(const std::string& text)
-{
+Result Parse(const std::string& text) {
     Recorder recorder;
     CSimpleXMLParser parser;
     parser.setDocumentHandler(&recorder);
@@ -51,8 +48,7 @@ using Events = std::vector<std::string>;
 
 } // namespace
 
-TEST(SimpleXMLParser, NothingParsedDeliversNoEvent)
-{
+TEST(SimpleXMLParser, NothingParsedDeliversNoEvent) {
     for (const std::string text : {"", "\r\n\r\n\n", "<Root>\r\n</Root>", "<?XML version=\"1.0\"?>\r\n<A>"}) {
         const auto result = Parse(text);
         EXPECT_EQ(result.code, CSimpleXMLParser::kNothingParsed) << text;
@@ -63,8 +59,7 @@ TEST(SimpleXMLParser, NothingParsedDeliversNoEvent)
     EXPECT_EQ(noHandler.parse(&in), CSimpleXMLParser::kNothingParsed);
 }
 
-TEST(SimpleXMLParser, DeclarationLineRules)
-{
+TEST(SimpleXMLParser, DeclarationLineRules) {
     // Markup on the declaration line is lost; leading blank lines, blanks and garbage are accepted.
     EXPECT_EQ(Parse("<?xml version=\"1.0\" ?><Root>\r\n<A>x</A>").events,
               (Events{"begin", "S A", "C [x]", "E A", "end"}));
@@ -72,15 +67,13 @@ TEST(SimpleXMLParser, DeclarationLineRules)
     EXPECT_EQ(Parse("garbage <?xml\n<A></A>").events, (Events{"begin", "S A", "E A", "end"}));
 }
 
-TEST(SimpleXMLParser, EndTagClosesTheInnermostElementWhateverItsName)
-{
+TEST(SimpleXMLParser, EndTagClosesTheInnermostElementWhateverItsName) {
     EXPECT_EQ(Parse("<?xml?>\n<A>text</B>").events, (Events{"begin", "S A", "C [text]", "E A", "end"}));
     // Elements still open at the end get no end event.
     EXPECT_EQ(Parse("<?xml?>\n<A><B></B>").events, (Events{"begin", "S A", "S B", "E B", "end"}));
 }
 
-TEST(SimpleXMLParser, AttributesAndEmptyElements)
-{
+TEST(SimpleXMLParser, AttributesAndEmptyElements) {
     EXPECT_EQ(Parse("<?xml?>\n<A x=\"1\" y=\"two words\"/>").events,
               (Events{"begin", "S A x=1 y=two words", "E A", "end"}));
     // Without attributes the slash becomes part of the name and nothing is closed.
@@ -89,8 +82,7 @@ TEST(SimpleXMLParser, AttributesAndEmptyElements)
     EXPECT_EQ(Parse("<?xml?>\n<A\tp=\"a/b=c\"\r\n q=\"\">").events, (Events{"begin", "S A p=a/b=c q=", "end"}));
 }
 
-TEST(SimpleXMLParser, LenientAttributeForms)
-{
+TEST(SimpleXMLParser, LenientAttributeForms) {
     // Single quotes work without blanks; an unquoted value loses its first and
     // last byte; no '=' gives an empty name; a repeated name keeps the last value.
     EXPECT_EQ(Parse("<?xml?>\n<A s='v' u=value flag r=\"1\" r=\"2\">").events,
@@ -100,8 +92,7 @@ TEST(SimpleXMLParser, LenientAttributeForms)
     public:
         bool missingIsNull = false;
         int length = 0;
-        void startElement(const char*, const CAttributeList& attributes) override
-        {
+        void startElement(const char*, const CAttributeList& attributes) override {
             missingIsNull = attributes.getValue("Missing") == nullptr && attributes.getType("r") == nullptr;
             length = attributes.getLength();
             EXPECT_THROW(attributes.getName(length), std::out_of_range);
@@ -117,22 +108,19 @@ TEST(SimpleXMLParser, LenientAttributeForms)
     EXPECT_EQ(lookup.length, 2);
 }
 
-TEST(SimpleXMLParser, TextRunsAreJoinedTrimmedAndNotDecoded)
-{
+TEST(SimpleXMLParser, TextRunsAreJoinedTrimmedAndNotDecoded) {
     EXPECT_EQ(Parse("<?xml?>\n<A>  ab\r\ncd  </A>").events, (Events{"begin", "S A", "C [abcd]", "E A", "end"}));
     EXPECT_EQ(Parse("<?xml?>\n<A> \t <B/></A>").events, (Events{"begin", "S A", "C []", "S B/", "E B/", "end"}));
     EXPECT_EQ(Parse("<?xml?>\n<A>&lt;&#65; a > b</A>").events,
               (Events{"begin", "S A", "C [&lt;&#65; a > b]", "E A", "end"}));
 }
 
-TEST(SimpleXMLParser, BangTokensAreSkippedUpToTheFirstCloseBracket)
-{
+TEST(SimpleXMLParser, BangTokensAreSkippedUpToTheFirstCloseBracket) {
     EXPECT_EQ(Parse("<?xml?>\n<!-- comment --><A/>").events, (Events{"begin", "S A/", "end"}));
     EXPECT_EQ(Parse("<?xml?>\n<!-- a > b --><A/>").events, (Events{"begin", "C [b -->]", "S A/", "end"}));
 }
 
-TEST(SimpleXMLParser, MalformedEndsWithoutEndDocument)
-{
+TEST(SimpleXMLParser, MalformedEndsWithoutEndDocument) {
     auto stray = Parse("<?xml?>\n<A></A></A><B>");
     EXPECT_EQ(stray.code, CSimpleXMLParser::kMalformed);
     EXPECT_EQ(stray.events, (Events{"begin", "S A", "E A"}));
@@ -144,8 +132,7 @@ TEST(SimpleXMLParser, MalformedEndsWithoutEndDocument)
     EXPECT_EQ(Parse("<?xml?>\n<").code, CSimpleXMLParser::kMalformed);
 }
 
-TEST(SimpleXMLParser, DeepNestingAndUtf8)
-{
+TEST(SimpleXMLParser, DeepNestingAndUtf8) {
     std::string text = "<?xml?>\n";
     for (int i = 0; i < 5000; ++i)
         text += "<N>";
@@ -159,8 +146,7 @@ TEST(SimpleXMLParser, DeepNestingAndUtf8)
     EXPECT_EQ(result.events[5002], "E Ü");
 }
 
-TEST(SimpleXMLParser, DocumentsParseOnTwoThreadsAtOnce)
-{
+TEST(SimpleXMLParser, DocumentsParseOnTwoThreadsAtOnce) {
     // Attribute values live in each list, so concurrent parses never see each other's text.
     auto work = [](const std::string& value, bool* ok) {
         const std::string text = "<?xml?>\n<A v=\"" + value + "\"/>";
