@@ -1,10 +1,16 @@
+SHELL := /bin/bash
 # Build and test entry points; see README.md.
 BUILD        ?= build
 FUZZ_BUILD   ?= build-fuzz
 JOBS         ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap configure build test bench fuzz clean
+ASAN_BUILD   ?= build-asan
+TSAN_BUILD   ?= build-tsan
+# Test programs whose threads the thread sanitizer watches.
+TSAN_TESTS   ?= test_core_socket test_core_server test_core_client test_core_find
+
+.PHONY: all bootstrap configure build test test-asan test-tsan bench fuzz clean
 
 all: build
 
@@ -20,6 +26,20 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Core tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: bootstrap
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_GUI=OFF \
+		-DQUILLET_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+# Network and worker-thread tests under ThreadSanitizer.
+test-tsan: bootstrap
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUILLET_TSAN=ON -DQUILLET_GUI=OFF \
+		-DQUILLET_BENCH=OFF >/dev/null
+	@scripts/run-tsan-tests $(TSAN_BUILD) $(JOBS) $(TSAN_TESTS)
+
 bench: build
 	@scripts/run-benchmarks $(BUILD)
 
@@ -30,4 +50,4 @@ fuzz: bootstrap
 	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

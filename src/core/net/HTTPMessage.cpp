@@ -1,0 +1,170 @@
+#include "core/net/HTTPMessage.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace HTTPCodec {
+
+namespace {
+
+// Reserving the whole announced body up front would let every idle peer pin the cap in memory.
+constexpr int kBodyReserve = 1024 * 1024;
+constexpr int kBodyChunk = 16 * 1024;
+
+bool Expired(HTTPDeadline deadline) {
+    return deadline != kNoDeadline && HTTPClock::now() >= deadline;
+}
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+ELine ReadLine(CInputStream* in, std::string& line, int maxLength, HTTPDeadline deadline) {
+    line.clear();
+    int consumed = 0;
+    for (;;) {
+        if (Expired(deadline))
+            return ELine::Expired;
+        char c;
+        if (in->Read(&c, 1) <= 0)
+            return ELine::Closed;
+        if (c == '\n')
+            return ELine::Line;
+        if (++consumed > maxLength)
+            return ELine::TooLong;
+        if (c != '\r')
+            line += c;
+    }
+}
+
+bool ReadHead(CInputStream* in, std::vector<std::string>& lines, HTTPDeadline deadline) {
+    lines.clear();
+    std::string line;
+    for (;;) {
+        if (ReadLine(in, line, kMaxHeaderLine, deadline) != ELine::Line)
+            return false;
+        if (line.empty())
+            return true;
+        if (static_cast<int>(lines.size()) >= kMaxHeaderLines)
+            return false;
+        lines.push_back(std::move(line));
+    }
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t space = line.find(' ', start);
+        if (space == std::string_view::npos) {
+            fields.push_back(line.substr(start));
+            break;
+        }
+        fields.push_back(line.substr(start, space - start));
+        start = space + 1;
+    }
+    if (!fields.empty() && fields.back().empty())
+        fields.pop_back();
+    return fields;
+}
+
+std::string_view Trim(std::string_view text) {
+    constexpr std::string_view kWhite = " \t\r\n\v\f";
+    const size_t first = text.find_first_not_of(kWhite);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kWhite) - first + 1);
+}
+
+void SplitHeader(std::string_view line, std::string& name, std::string& value) {
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos) {
+        name.clear();
+        value = Trim(line);
+        return;
+    }
+    name = line.substr(0, colon);
+    value = Trim(line.substr(colon + 1));
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+int LeadingNumber(std::string_view text) {
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        value = std::min<long long>(value * 10 + (c - '0'), INT_MAX);
+    }
+    return static_cast<int>(value);
+}
+
+bool ParseContentLength(std::string_view value, int maxBody, int& length) {
+    if (value.empty())
+        return false;
+    long long n = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + (c - '0');
+        if (n > maxBody)
+            return false;
+    }
+    length = static_cast<int>(n);
+    return true;
+}
+
+bool ReadBody(CInputStream* in, int length, HTTPDeadline deadline, std::string& body) {
+    body.clear();
+    if (length <= 0)
+        return true;
+    body.reserve(static_cast<size_t>(std::min(length, kBodyReserve)));
+    char chunk[kBodyChunk];
+    while (static_cast<int>(body.size()) < length) {
+        if (Expired(deadline))
+            return false;
+        const int want = std::min(kBodyChunk, length - static_cast<int>(body.size()));
+        const int got = in->Read(chunk, want);
+        if (got <= 0)
+            return false;
+        body.append(chunk, static_cast<size_t>(std::min(got, want)));
+    }
+    return true;
+}
+
+void WriteLine(COutputStream* out, const std::string& line) {
+    out->Write(line.data(), static_cast<int>(line.size()));
+}
+
+void WriteRest(COutputStream* out, const HTTPHeaderMap& headers, const std::string& body,
+               const std::string& contentType) {
+    const bool hasBody = !body.empty();
+    if (hasBody) {
+        WriteLine(out, "Content-Length: " + std::to_string(body.size()) + "\r\n");
+        WriteLine(out, "Content-Type: " + contentType + "\r\n");
+    }
+    for (const auto& [name, value] : headers) {
+        // The body decides these two; a stale copy in the map (say, from a parsed
+        // message) must not contradict it.
+        if (EqualsNoCase(name, "Content-Length") || (hasBody && EqualsNoCase(name, "Content-Type")))
+            continue;
+        WriteLine(out, name + ": " + value + "\r\n");
+    }
+    WriteLine(out, "\r\n");
+    if (hasBody)
+        out->Write(body.data(), static_cast<int>(body.size()));
+}
+
+} // namespace HTTPCodec
+
+int ReadLine(CInputStream* in, std::string& line, int maxLength) {
+    const HTTPCodec::ELine result = HTTPCodec::ReadLine(in, line, maxLength, kNoDeadline);
+    if (result == HTTPCodec::ELine::TooLong)
+        return -1;
+    return static_cast<int>(line.size());
+}
