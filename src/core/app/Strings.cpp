@@ -10,6 +10,19 @@ const char* EnglishText(int id) {
         {kServerSocketCreateFailed, "Socket create failed."},
         {kApplyGroupProperty,
          "Message \\\"%s\\\" has been registered two more groups. Do you apply a group property of \\\"%s\\\" ?"},
+        {kReminderMissed, "Notification time for message %s is already passed %d minutes."},
+        {kReminderNoCycle, "You should choose one of Repeate Cycle when you choose a mode date for Repeate Timer."},
+        {kSearchStart, "Start search(&F)"},
+        {kSearchStop, "Stop search(&T)"},
+        {kSearchDateColumn, "Date"},
+        {kSearchTitleColumn, "Title"},
+        {kReceiveConfirm, "Do you want to receive message from %s ?"},
+        {kInvalidDestination, "Invalid destination"},
+        {kSocketCannotConnect, "Socket can not connect."},
+        {kSocketCreateFailed, "Socket create failed."},
+        {kMessageRefused, "Your message was refused by destination."},
+        {kAuthenticationFailed, "Failed for authentification."},
+        {kListRetrieveFailed, "Retrieveing message list failed. Probably destination user deny to connect."},
     };
     const auto it = texts.find(id);
     return it == texts.end() ? "" : it->second;

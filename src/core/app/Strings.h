@@ -10,6 +10,21 @@ namespace strings {
 constexpr int kSaveFailed = 57695;
 constexpr int kServerSocketCreateFailed = 57687;
 constexpr int kApplyGroupProperty = 57698;
+constexpr int kReminderMissed = 57681;
+constexpr int kReminderNoCycle = 57697;
+constexpr int kSearchStart = 57689;
+constexpr int kSearchStop = 57690;
+constexpr int kSearchDateColumn = 57691;
+constexpr int kSearchTitleColumn = 57692;
+// Receiving server.
+constexpr int kReceiveConfirm = 57679;
+// Client side of the note protocol.
+constexpr int kInvalidDestination = 57675;
+constexpr int kSocketCannotConnect = 57676;
+constexpr int kSocketCreateFailed = 57678;
+constexpr int kMessageRefused = 57680;
+constexpr int kAuthenticationFailed = 57682;
+constexpr int kListRetrieveFailed = 57688;
 
 // The English text of an id, or an empty text for an unknown id.
 const char* EnglishText(int id);
