@@ -23,6 +23,11 @@ const char* EnglishText(int id) {
         {kMessageRefused, "Your message was refused by destination."},
         {kAuthenticationFailed, "Failed for authentification."},
         {kListRetrieveFailed, "Retrieveing message list failed. Probably destination user deny to connect."},
+        {kGroupMenu, "Group"},
+        {kDeleteMessageConfirm, "Do you really want to delete a message ?"},
+        {kGroupSettingsItem, "Group Settings(&S)..."},
+        {kTitleTooLong, "Too long selected text for message title."},
+        {kSendWithMessenger, "Send with Messenger(&M)..."},
     };
     const auto it = texts.find(id);
     return it == texts.end() ? "" : it->second;

@@ -25,6 +25,12 @@ constexpr int kSocketCreateFailed = 57678;
 constexpr int kMessageRefused = 57680;
 constexpr int kAuthenticationFailed = 57682;
 constexpr int kListRetrieveFailed = 57688;
+// Note window.
+constexpr int kGroupMenu = 57669;
+constexpr int kDeleteMessageConfirm = 57686;
+constexpr int kGroupSettingsItem = 57696;
+constexpr int kTitleTooLong = 57699;
+constexpr int kSendWithMessenger = 57703;
 
 // The English text of an id, or an empty text for an unknown id.
 const char* EnglishText(int id);

@@ -1,0 +1,263 @@
+#include "core/net/NoteClient.h"
+
+#include "core/app/InboundSlot.h"
+#include "core/app/Strings.h"
+#include "core/net/HTTPRequest.h"
+#include "core/net/HTTPResponse.h"
+#include "core/net/ListHandler.h"
+#include "core/net/SendMessage.h"
+#include "core/net/SendMessageResponse.h"
+#include "core/stream/MemOutputStream.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+
+struct CNoteClient::State {
+    struct Pending {
+        std::shared_ptr<CSendMessage> Socket;
+        ClientOutcome::EKind Kind = ClientOutcome::EKind::SendNote;
+        std::string Host;
+        int Port = 0;
+        int NoteId = 0;
+    };
+
+    State(CClientListener* listener, CInboundSlot* inbound) : Listener(listener), Inbound(inbound) {}
+
+    // Takes the request out of the pending map; a request that is no longer there
+    // was cancelled and is not reported.
+    void Finish(int requestId, ClientOutcome outcome);
+
+    mutable std::mutex Mutex; // guards Pending and NextId
+    std::map<int, Pending> PendingRequests;
+    int NextId = 1;
+    std::atomic<int> ConnectTimeoutMs{CSendMessage::kDefaultConnectTimeoutMs};
+
+    std::mutex ListenerMutex; // held while the listener is called, so the destructor can wait it out
+    CClientListener* Listener;
+    CInboundSlot* const Inbound;
+};
+
+void CNoteClient::State::Finish(int requestId, ClientOutcome outcome) {
+    std::shared_ptr<CSendMessage> socket;
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        const auto it = PendingRequests.find(requestId);
+        if (it == PendingRequests.end())
+            return;
+        Pending& pending = it->second;
+        socket = std::move(pending.Socket);
+        outcome.RequestId = requestId;
+        outcome.Kind = pending.Kind;
+        outcome.Host = std::move(pending.Host);
+        outcome.Port = pending.Port;
+        outcome.NoteId = pending.NoteId;
+        PendingRequests.erase(it);
+    }
+    // One request per connection: the answer is read, the connection is done.
+    socket->Close();
+
+    if (outcome.Kind == ClientOutcome::EKind::Fetch && outcome.ErrorId == 0 && !outcome.Body.empty() &&
+        Inbound != nullptr)
+        Inbound->PostInbound(outcome.Body, CInboundSlot::kNoteDocument);
+
+    std::lock_guard<std::mutex> lock(ListenerMutex);
+    if (Listener != nullptr)
+        Listener->OnOutcome(outcome);
+}
+
+namespace {
+
+using EKind = ClientOutcome::EKind;
+
+// Reads the answer to a delivery, a plain text or a fetch.
+class CSendResponse : public CSendMessageResponse {
+public:
+    CSendResponse(std::weak_ptr<CNoteClient::State> state, EKind kind) : m_state(std::move(state)), m_kind(kind) {}
+
+    void OnResponse(CInputStream* stream, std::uintptr_t parameter) override {
+        CHTTPResponse response;
+        const bool parsed = response.Parse(stream);
+        ClientOutcome outcome;
+        outcome.Status = parsed ? response.GetStatus() : 0;
+        if (outcome.Status == 200) {
+            if (m_kind == EKind::Fetch)
+                outcome.Body = response.GetBodyText();
+        } else if (outcome.Status == 401 && m_kind != EKind::SendText) {
+            outcome.ErrorId = strings::kAuthenticationFailed;
+        } else {
+            // Refused, an answer that cannot be read, or none at all.
+            outcome.ErrorId = strings::kMessageRefused;
+        }
+        if (const auto state = m_state.lock())
+            state->Finish(static_cast<int>(parameter), std::move(outcome));
+    }
+
+private:
+    std::weak_ptr<CNoteClient::State> m_state;
+    EKind m_kind;
+};
+
+// Reads the answer to a list request.
+class CListResponse : public CSendMessageResponse {
+public:
+    explicit CListResponse(std::weak_ptr<CNoteClient::State> state) : m_state(std::move(state)) {}
+
+    void OnResponse(CInputStream* stream, std::uintptr_t parameter) override {
+        CHTTPResponse response;
+        const bool parsed = response.Parse(stream);
+        ClientOutcome outcome;
+        outcome.Status = parsed ? response.GetStatus() : 0;
+        if (!parsed)
+            outcome.ErrorId = strings::kMessageRefused;
+        else if (outcome.Status == 401)
+            outcome.ErrorId = strings::kAuthenticationFailed;
+        else if (outcome.Status != 200)
+            outcome.ErrorId = strings::kListRetrieveFailed;
+        else
+            outcome.ListParsed = ParseMessageList(response.GetBodyText(), outcome.List);
+        if (const auto state = m_state.lock())
+            state->Finish(static_cast<int>(parameter), std::move(outcome));
+    }
+
+private:
+    std::weak_ptr<CNoteClient::State> m_state;
+};
+
+// The Host header wants an IPv6 address in brackets, or its colons would be
+// taken for the port's.
+std::string HostHeaderName(const std::string& host) {
+    if (host.find(':') != std::string::npos && (host.empty() || host.front() != '['))
+        return "[" + host + "]";
+    return host;
+}
+
+void PrepareRequest(CHTTPRequest& request, int method, const std::string& host, int port, const std::string& path) {
+    request.SetMethod(method);
+    request.SetHost(HostHeaderName(host), static_cast<unsigned short>(port));
+    request.SetPath(path);
+}
+
+void SetCredentials(CHTTPRequest& request, const std::string& user, const std::string& password, bool digest) {
+    if (!user.empty() || !password.empty())
+        request.SetAuthorization(user, password, digest);
+}
+
+// Registers the request, then connects and sends it. The entry exists before the
+// socket can be called back, so the answer always finds it.
+CNoteClient::Started Start(const std::shared_ptr<CNoteClient::State>& state,
+                           const std::shared_ptr<CSendMessageResponse>& response, EKind kind, const std::string& host,
+                           int port, int noteId, CHTTPRequest& request) {
+    if (port < 0 || port > 65535)
+        return {0, strings::kInvalidDestination};
+
+    CMemOutputStream out(1024);
+    request.Write(&out);
+
+    auto socket = std::make_shared<CSendMessage>();
+    socket->SetConnectTimeout(state->ConnectTimeoutMs.load());
+    int id;
+    {
+        std::lock_guard<std::mutex> lock(state->Mutex);
+        id = state->NextId;
+        state->NextId = state->NextId == INT32_MAX ? 1 : state->NextId + 1;
+        state->PendingRequests[id] = CNoteClient::State::Pending{socket, kind, host, port, noteId};
+    }
+    socket->SetResponse(response, static_cast<std::uintptr_t>(id));
+    if (!socket->SendTo(host, port, out.GetBuffer(), out.GetLength())) {
+        std::lock_guard<std::mutex> lock(state->Mutex);
+        state->PendingRequests.erase(id);
+        return {0, socket->GetErrorId()};
+    }
+    return {id, 0};
+}
+
+} // namespace
+
+CNoteClient::CNoteClient(CClientListener* listener, CInboundSlot* inbound)
+    : m_state(std::make_shared<State>(listener, inbound)) {}
+
+CNoteClient::~CNoteClient() {
+    {
+        std::lock_guard<std::mutex> lock(m_state->ListenerMutex);
+        m_state->Listener = nullptr;
+    }
+    CancelAll();
+}
+
+CNoteClient::Started CNoteClient::SendNote(const std::string& host, int port, int noteId, std::string_view document) {
+    CHTTPRequest request;
+    PrepareRequest(request, CHTTPRequest::kPut, host, port, "/Message/" + std::to_string(noteId));
+    request.SetBody(document.data(), static_cast<int>(document.size()), "text/x-quillet");
+    return Start(m_state, std::make_shared<CSendResponse>(m_state, EKind::SendNote), EKind::SendNote, host, port,
+                 noteId, request);
+}
+
+std::vector<CNoteClient::Started> CNoteClient::SendNoteTo(int noteId, std::string_view document,
+                                                          const std::vector<DestEntry>& destinations) {
+    std::vector<Started> started;
+    started.reserve(destinations.size());
+    for (const DestEntry& destination : destinations)
+        started.push_back(SendNote(destination.Name, destination.Port, noteId, document));
+    return started;
+}
+
+CNoteClient::Started CNoteClient::SendText(const std::string& host, int port, std::string_view text) {
+    CHTTPRequest request;
+    PrepareRequest(request, CHTTPRequest::kPut, host, port, "/Message");
+    request.SetBody(text.data(), static_cast<int>(text.size()), "text/plain");
+    return Start(m_state, std::make_shared<CSendResponse>(m_state, EKind::SendText), EKind::SendText, host, port, 0,
+                 request);
+}
+
+CNoteClient::Started CNoteClient::FetchNote(const std::string& host, int port, int noteId, const std::string& user,
+                                            const std::string& password, bool digest) {
+    CHTTPRequest request;
+    PrepareRequest(request, CHTTPRequest::kGet, host, port, "/Message/" + std::to_string(noteId));
+    SetCredentials(request, user, password, digest);
+    return Start(m_state, std::make_shared<CSendResponse>(m_state, EKind::Fetch), EKind::Fetch, host, port, noteId,
+                 request);
+}
+
+CNoteClient::Started CNoteClient::RequestList(const std::string& host, int port, const std::string& user,
+                                              const std::string& password, bool digest) {
+    CHTTPRequest request;
+    PrepareRequest(request, CHTTPRequest::kGet, host, port, "/List");
+    SetCredentials(request, user, password, digest);
+    return Start(m_state, std::make_shared<CListResponse>(m_state), EKind::List, host, port, 0, request);
+}
+
+bool CNoteClient::Cancel(int requestId) {
+    std::shared_ptr<CSendMessage> socket;
+    {
+        std::lock_guard<std::mutex> lock(m_state->Mutex);
+        const auto it = m_state->PendingRequests.find(requestId);
+        if (it == m_state->PendingRequests.end())
+            return false;
+        socket = std::move(it->second.Socket);
+        m_state->PendingRequests.erase(it);
+    }
+    // Closing outside the lock: an answer being read fails at once and finds no entry.
+    socket->Close();
+    return true;
+}
+
+void CNoteClient::CancelAll() {
+    std::map<int, State::Pending> pending;
+    {
+        std::lock_guard<std::mutex> lock(m_state->Mutex);
+        pending.swap(m_state->PendingRequests);
+    }
+    for (auto& entry : pending)
+        entry.second.Socket->Close();
+}
+
+int CNoteClient::PendingCount() const {
+    std::lock_guard<std::mutex> lock(m_state->Mutex);
+    return static_cast<int>(m_state->PendingRequests.size());
+}
+
+void CNoteClient::SetConnectTimeout(int milliseconds) {
+    m_state->ConnectTimeoutMs = milliseconds;
+}

@@ -1,0 +1,177 @@
+#pragma once
+
+#include "core/app/InboundSlot.h"
+#include "core/net/HTTPRequest.h"
+#include "core/net/HTTPResponse.h"
+#include "core/net/ReceiveServer.h"
+#include "core/net/SelectThread.h"
+#include "core/net/ServerHost.h"
+#include "core/socket/SocketTestSupport.h"
+#include "core/store/FieldText.h"
+#include "core/stream/MemOutputStream.h"
+#include "core/stream/SocketInputStream.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace servertest {
+
+using namespace std::chrono_literals;
+
+// Answers the server's questions from a script; received items pile up in Items
+// when AutoTake is on, else wait in the slot for the test to take them.
+class CScriptedHost : public CServerHost {
+public:
+    enum class EConfirm { Yes, No, Never };
+
+    CScriptedHost() {
+        m_settings.AcceptConnection = 1;
+        m_settings.Port = 0;
+        m_slot.SetNotify([this] {
+            if (!m_autoTake)
+                return;
+            CInboundSlot::Item item;
+            if (m_slot.Take(item)) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_items.push_back(std::move(item));
+            }
+        });
+    }
+
+    NetworkProperty GetNetworkSettings() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_settings;
+    }
+    void AskToReceive(int stringId, const std::vector<std::string>& args, int expireSeconds,
+                      Reply<bool> reply) override {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_questions.push_back({stringId, args, expireSeconds});
+        }
+        if (m_confirm != EConfirm::Never)
+            reply(m_confirm == EConfirm::Yes);
+    }
+    void GetMessageList(Reply<CMessageList> reply) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        reply(m_list);
+    }
+    void GetMessageDocument(int id, Reply<std::string> reply) override {
+        std::string document;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            const auto it = m_notes.find(id);
+            if (it != m_notes.end())
+                document = it->second;
+        }
+        reply(document);
+    }
+    CInboundSlot& GetInboundSlot() override { return m_slot; }
+    void ReportError(int stringId, const std::vector<std::string>&) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_errors.push_back(stringId);
+    }
+
+    template <class F> void Edit(F edit) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        edit(m_settings);
+    }
+    std::vector<CInboundSlot::Item> Items() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_items;
+    }
+    std::vector<int> Errors() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_errors;
+    }
+    struct Question {
+        int StringId;
+        std::vector<std::string> Args;
+        int Expire;
+    };
+    std::vector<Question> Questions() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_questions;
+    }
+
+    std::atomic<EConfirm> m_confirm{EConfirm::Yes};
+    std::atomic<bool> m_autoTake{true};
+    CMessageList m_list;                // set before the server runs
+    std::map<int, std::string> m_notes; // likewise
+
+private:
+    std::mutex m_mutex;
+    NetworkProperty m_settings;
+    CInboundSlot m_slot;
+    std::vector<CInboundSlot::Item> m_items;
+    std::vector<int> m_errors;
+    std::vector<Question> m_questions;
+};
+
+// A client connection speaking the note protocol.
+class CClient {
+public:
+    bool Open(int family, int port) { return sockettest::Connect(*m_socket, family, port); }
+
+    bool SendRaw(const std::string& bytes) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const int sent = m_socket->Send(bytes.data() + done, static_cast<int>(bytes.size() - done));
+            if (sent <= 0)
+                return false;
+            done += static_cast<size_t>(sent);
+        }
+        return true;
+    }
+    // Sends the request and reads one response; false when none arrives in time.
+    bool Exchange(CHTTPRequest& request, CHTTPResponse& response, std::chrono::milliseconds limit = 5s) {
+        CMemOutputStream out;
+        request.Write(&out);
+        if (!SendRaw(out.ToString()))
+            return false;
+        return Read(response, limit);
+    }
+    bool Read(CHTTPResponse& response, std::chrono::milliseconds limit = 5s) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        m_socket->SetReceiveDeadline(deadline);
+        CSocketInputStream in(m_socket.get());
+        const bool ok = response.Parse(&in, deadline);
+        m_socket->ClearReceiveDeadline();
+        return ok;
+    }
+    // True when the server ended the connection (without sending anything) in time.
+    bool ClosedWithin(std::chrono::milliseconds limit) {
+        m_socket->SetReceiveDeadline(std::chrono::steady_clock::now() + limit);
+        char byte;
+        const int got = m_socket->Receive(&byte, 1);
+        m_socket->ClearReceiveDeadline();
+        return got == 0 || (got < 0 && m_socket->GetLastError() != ETIMEDOUT);
+    }
+
+    std::shared_ptr<CSimpleSocket> m_socket = std::make_shared<CSimpleSocket>();
+};
+
+inline CHTTPRequest MakeRequest(int method, const std::string& path, const std::string& body = std::string(),
+                                const std::string& contentType = std::string()) {
+    CHTTPRequest request;
+    request.SetMethod(method);
+    request.SetHost("localhost", 4126);
+    request.SetPath(path);
+    if (!body.empty())
+        request.SetBody(body.data(), static_cast<int>(body.size()), contentType);
+    return request;
+}
+
+inline NetworkInfo Entry(const char* network, const char* mask) {
+    NetworkInfo info;
+    CopyField(info.Network, network);
+    CopyField(info.Mask, mask);
+    return info;
+}
+
+} // namespace servertest
