@@ -1,0 +1,925 @@
+#include "ui/note/MessageDlg.h"
+
+#include "core/app/Strings.h"
+#include "core/note/NoteGeometry.h"
+#include "core/store/MessageEventHandler.h"
+#include "core/store/PromptPort.h"
+#include "core/store/PropParser.h"
+#include "ui/note/RichTextBridge.h"
+#include "ui/note/TaskbarHint.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QWindow>
+#include <qdrawutil.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+Q_LOGGING_CATEGORY(lcNote, "quillet.note", QtInfoMsg)
+
+namespace {
+
+int g_quietTime = CMessageDlg::kDefaultQuietTime;
+CPromptPort* g_defaultPrompt = nullptr;
+CMessageDlg::LinkOpener g_linkOpener;
+
+// The menu as it stands before the window's own changes; 0 is a separator.
+// Commands of later features slot in here by position.
+constexpr int kMenuLayout[] = {
+    CMessageDlg::kCmdUndo,
+    CMessageDlg::kCmdCopy,
+    CMessageDlg::kCmdPaste,
+    CMessageDlg::kCmdCut,
+    0,
+    CMessageDlg::kCmdTopMost,
+    CMessageDlg::kCmdAutoResize,
+    CMessageDlg::kCmdGroupMenu,
+    0,
+    CMessageDlg::kCmdMoveToTitle,
+    CMessageDlg::kCmdHide,
+    CMessageDlg::kCmdDispose,
+};
+
+// The move bar's rectangle: x 9 to 12, 5 pixels from the top and bottom.
+constexpr int kMoveBarLeft = 9;
+constexpr int kMoveBarWidth = 4;
+constexpr int kMoveBarInset = 5;
+
+// Space the text layout leaves around the text (the editor has no frame).
+constexpr qreal kDocumentMargin = 2;
+
+Qt::CursorShape ToQtCursor(CDragGeometry::Cursor cursor) {
+    switch (cursor) {
+    case CDragGeometry::Cursor::Hand:
+        return Qt::PointingHandCursor;
+    case CDragGeometry::Cursor::SizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case CDragGeometry::Cursor::SizeNESW:
+        return Qt::SizeBDiagCursor;
+    case CDragGeometry::Cursor::SizeWE:
+        return Qt::SizeHorCursor;
+    case CDragGeometry::Cursor::SizeNS:
+        return Qt::SizeVerCursor;
+    case CDragGeometry::Cursor::Arrow:
+        break;
+    }
+    return Qt::ArrowCursor;
+}
+
+QRect ToQRect(const Rect& rect) {
+    return QRect(rect.Left, rect.Top, rect.Width(), rect.Height());
+}
+
+Rect PrimaryScreenRect() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return Rect{0, 0, 1024, 768};
+    const QRect g = screen->geometry();
+    return Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+// A QTextEdit that takes text and rich text from the clipboard but no images:
+// the note body has no place for them.
+class CNoteEdit : public QTextEdit {
+public:
+    using QTextEdit::QTextEdit;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override {
+        return source->hasText() || source->hasHtml();
+    }
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source->hasHtml() || source->hasText())
+            QTextEdit::insertFromMimeData(source);
+    }
+};
+
+// Message boxes owned by the note, for a window without a prompt port.
+class CMessageBoxPrompt : public CPromptPort {
+public:
+    explicit CMessageBoxPrompt(QWidget* owner) : m_owner(owner) {}
+
+    Answer AskYesNo(int stringId, const std::vector<std::string>& args) override {
+        QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), Text(stringId, args),
+                        QMessageBox::Yes | QMessageBox::No, m_owner);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+
+    void ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) override {
+        const QMessageBox::Icon qtIcon = icon == Icon::Information   ? QMessageBox::Information
+                                         : icon == Icon::Exclamation ? QMessageBox::Warning
+                                                                     : QMessageBox::Critical;
+        QMessageBox box(qtIcon, CMessageDlg::tr("Error"), Text(stringId, args), QMessageBox::Ok, m_owner);
+        box.exec();
+    }
+
+private:
+    static QString Text(int id, const std::vector<std::string>& args) {
+        return QString::fromStdString(strings::Format(CMessageDlg::StringText(id).toStdString(), args));
+    }
+
+    QWidget* m_owner;
+};
+
+QString CommandText(int command) {
+    switch (command) {
+    case CMessageDlg::kCmdUndo:
+        return CMessageDlg::tr("Undo(&U)");
+    case CMessageDlg::kCmdCopy:
+        return CMessageDlg::tr("Copy(&C)");
+    case CMessageDlg::kCmdPaste:
+        return CMessageDlg::tr("Paste(&P)");
+    case CMessageDlg::kCmdCut:
+        return CMessageDlg::tr("Cut(&D)");
+    case CMessageDlg::kCmdFont:
+        return CMessageDlg::tr("Font(&F)...");
+    case CMessageDlg::kCmdTopMost:
+        return CMessageDlg::tr("Top most window(&T)");
+    case CMessageDlg::kCmdAutoResize:
+        return CMessageDlg::tr("Auto resize(&A)");
+    case CMessageDlg::kCmdSendWithMessenger:
+        return CMessageDlg::StringText(strings::kSendWithMessenger);
+    case CMessageDlg::kCmdSend:
+        return CMessageDlg::tr("Send message(&S)...");
+    case CMessageDlg::kCmdMoveToTitle:
+        return CMessageDlg::tr("Move to title(&L)");
+    case CMessageDlg::kCmdProperty:
+        return CMessageDlg::tr("Property(&O)...");
+    case CMessageDlg::kCmdHide:
+        return CMessageDlg::tr("Hide(&H)");
+    case CMessageDlg::kCmdDispose:
+        return CMessageDlg::tr("Dispose message(&X)");
+    default:
+        return QString();
+    }
+}
+
+// "&" in a group name is a character, not a mnemonic marker.
+QString MenuEscaped(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return escaped;
+}
+
+} // namespace
+
+CMessageDlg::CMessageDlg(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setMouseTracking(true);
+
+    m_editor = new CNoteEdit(this);
+    m_editor->setFrameShape(QFrame::NoFrame);
+    m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_editor->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_editor->setTabChangesFocus(false);
+    m_editor->setAcceptRichText(true);
+    m_editor->document()->setDocumentMargin(kDocumentMargin);
+    m_editor->viewport()->setMouseTracking(true);
+    m_editor->viewport()->installEventFilter(this);
+    m_editor->installEventFilter(this);
+
+    QTextDocument* document = m_editor->document();
+    connect(document, &QTextDocument::contentsChanged, this, &CMessageDlg::OnTextChanged);
+    connect(document->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] { RequestResize(); });
+
+    m_saveTimer.setSingleShot(true);
+    connect(&m_saveTimer, &QTimer::timeout, this, &CMessageDlg::OnSaveTimer);
+
+    BuildContextMenu();
+
+    // A note without a rectangle yet starts centred, as a dialog would.
+    const Rect initial = notegeometry::CentreOnScreen(Rect{0, 0, kInitialWidth, kInitialHeight}, PrimaryScreenRect());
+    setGeometry(ToQRect(initial));
+    m_lastPos = pos();
+    m_lastSize = size();
+    PlaceEditor();
+    SetFont(m_font);
+}
+
+CMessageDlg::~CMessageDlg() = default;
+
+// ---- records ---------------------------------------------------------------
+
+void CMessageDlg::SetSheet(const SheetProperty& sheet) {
+    m_sheet = sheet;
+    ApplyTopMost(m_sheet.TopWindow == 1);
+    m_editor->setReadOnly(m_sheet.ReadOnly == 1);
+    RestoreEditorCursor();
+    update();
+}
+
+void CMessageDlg::SetFont(const FontProperty& font) {
+    m_font = font;
+    m_defaultFormat = richtext::DefaultCharFormat(m_font);
+    m_editor->setFont(richtext::ToQFont(m_defaultFormat));
+    ApplyColours();
+    update();
+}
+
+void CMessageDlg::ApplyColours() {
+    const QColor background = richtext::ToQColor(m_font.BackgroundColor);
+    QPalette editorPalette = m_editor->palette();
+    editorPalette.setColor(QPalette::Base, background);
+    editorPalette.setColor(QPalette::Window, background);
+    editorPalette.setColor(QPalette::Text, richtext::ToQColor(m_font.FontColor));
+    m_editor->setPalette(editorPalette);
+    m_editor->viewport()->setAutoFillBackground(true);
+}
+
+void CMessageDlg::SetBody(const std::string& data, BodyFormat format) {
+    QTextDocument* document = m_editor->document();
+    document->setUndoRedoEnabled(false);
+    if (format == BodyFormat::Rtf)
+        richtext::LoadRtf(data, *document, m_defaultFormat);
+    else
+        richtext::LoadPlainText(data, *document, m_defaultFormat);
+    document->setUndoRedoEnabled(true);
+    m_editor->moveCursor(QTextCursor::Start);
+}
+
+std::string CMessageDlg::Serialize() {
+    const Rect rect = GetWindowRect();
+    m_sheet.Left = rect.Left;
+    m_sheet.Top = rect.Top;
+    m_sheet.Right = rect.Right;
+    m_sheet.Bottom = rect.Bottom;
+
+    CPropParser document;
+    document.m_sheet = m_sheet;
+    document.m_hasSheet = true;
+    document.m_font = m_font;
+    document.m_hasFont = true;
+    if (m_inform.Enabled == 1) {
+        document.m_inform = m_inform;
+        document.m_hasInform = true;
+    }
+    document.m_body = richtext::SaveRtf(*m_editor->document(), m_defaultFormat);
+    return document.MakeDocument();
+}
+
+int CMessageDlg::Load(const char* text, bool centre) {
+    CPropParser document;
+    const int result = document.Parse(text);
+    if (result != 1)
+        return result;
+
+    m_loading = true;
+    m_modified = false;
+    SetSheet(document.m_sheet);
+    SetFont(document.m_font);
+    SetInform(document.m_inform);
+
+    Rect rect{m_sheet.Left, m_sheet.Top, m_sheet.Right, m_sheet.Bottom};
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        rect = GetWindowRect().MovedTo(rect.Left, rect.Top);
+    if (centre) {
+        m_sheet.Hidden = 0;
+        rect = notegeometry::CentreOnScreen(rect, PrimaryScreenRect());
+    }
+    setGeometry(ToQRect(rect));
+    m_lastPos = pos();
+    m_lastSize = size();
+    PlaceEditor();
+
+    SetBody(document.m_body, BodyFormat::Rtf);
+    if (m_sheet.Hidden == 0)
+        Show(ShowCommand::ShowNoActivate);
+    m_editor->setReadOnly(m_sheet.ReadOnly == 1);
+    m_loading = false;
+    return 1;
+}
+
+// ---- window ----------------------------------------------------------------
+
+void CMessageDlg::Show(ShowCommand command) {
+    switch (command) {
+    case ShowCommand::Hide:
+        hide();
+        break;
+    case ShowCommand::Show:
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+        show();
+        raise();
+        activateWindow();
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        break;
+    case ShowCommand::ShowNoActivate:
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+        break;
+    }
+}
+
+void CMessageDlg::setVisible(bool visible) {
+    const bool showing = visible && !isVisible();
+    WId hinted = 0;
+    if (showing) {
+        taskbarhint::SkipTaskbar(this, false);
+        hinted = windowHandle() != nullptr ? windowHandle()->winId() : 0;
+    }
+    QWidget::setVisible(visible);
+    // The platform may have re-created the native window while showing it (a
+    // changed top-most flag does); that one is mapped already.
+    if (showing && windowHandle() != nullptr && windowHandle()->winId() != hinted)
+        taskbarhint::SkipTaskbar(this, true);
+}
+
+void CMessageDlg::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous() && !m_reflagging)
+        ShownChanged(true);
+}
+
+void CMessageDlg::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous() && !m_reflagging)
+        ShownChanged(false);
+}
+
+void CMessageDlg::ShownChanged(bool shown) {
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    m_sheet.Hidden = shown ? 0 : 1;
+    if (m_handler != nullptr)
+        m_handler->OnShowChanged(GetId(), shown);
+    ReportChange(0);
+}
+
+Rect CMessageDlg::GetWindowRect() const {
+    const QRect g = geometry();
+    return Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+void CMessageDlg::SetWindowRect(const Rect& rect) {
+    m_sheet.Left = rect.Left;
+    m_sheet.Top = rect.Top;
+    m_sheet.Right = rect.Right;
+    m_sheet.Bottom = rect.Bottom;
+    setGeometry(ToQRect(rect));
+    update();
+    if (pos() != m_lastPos) {
+        m_lastPos = pos();
+        ReportChange(0);
+    }
+}
+
+void CMessageDlg::Move(int x, int y) {
+    move(x, y);
+    if (pos() != m_lastPos) {
+        m_lastPos = pos();
+        ReportChange(0);
+    }
+}
+
+void CMessageDlg::RaiseTopmost() {
+    if (m_sheet.TopWindow == 1 && isVisible())
+        raise();
+}
+
+void CMessageDlg::ApplyTopMost(bool on) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    // Changing a window flag re-creates the native window, which hides it; put it
+    // back where it was without telling anyone it was hidden.
+    const QRect geometryBefore = geometry();
+    const bool wasVisible = isVisible();
+    m_reflagging = true;
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    setGeometry(geometryBefore);
+    if (wasVisible) {
+        const bool noActivate = testAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
+    }
+    m_reflagging = false;
+}
+
+std::string CMessageDlg::GetText() const {
+    return m_editor->toPlainText().toStdString();
+}
+
+void CMessageDlg::SelectRange(int start, int length) {
+    QTextCursor cursor(m_editor->document());
+    const int end = m_editor->document()->characterCount() - 1;
+    const int from = std::clamp(start, 0, end);
+    const int to = std::clamp(from + std::max(length, 0), from, end);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    m_editor->setTextCursor(cursor);
+    m_editor->ensureCursorVisible();
+}
+
+void CMessageDlg::Dispose() {
+    m_handler = nullptr;
+    m_saveTimer.stop();
+    hide();
+    deleteLater();
+}
+
+// ---- seams -----------------------------------------------------------------
+
+void CMessageDlg::SetQuietTime(int milliseconds) {
+    g_quietTime = std::max(milliseconds, 1);
+}
+
+int CMessageDlg::QuietTime() {
+    return g_quietTime;
+}
+
+void CMessageDlg::SetDefaultPromptPort(CPromptPort* prompt) {
+    g_defaultPrompt = prompt;
+}
+
+void CMessageDlg::SetLinkOpener(LinkOpener opener) {
+    g_linkOpener = std::move(opener);
+}
+
+CPromptPort* CMessageDlg::Prompt() {
+    if (m_prompt != nullptr)
+        return m_prompt;
+    if (g_defaultPrompt != nullptr)
+        return g_defaultPrompt;
+    if (!m_messageBoxPrompt)
+        m_messageBoxPrompt = std::make_unique<CMessageBoxPrompt>(this);
+    return m_messageBoxPrompt.get();
+}
+
+QString CMessageDlg::StringText(int id) {
+    switch (id) {
+    case strings::kGroupMenu:
+        return tr("Group");
+    case strings::kDeleteMessageConfirm:
+        return tr("Do you really want to delete a message ?");
+    case strings::kGroupSettingsItem:
+        return tr("Group Settings(&S)...");
+    case strings::kTitleTooLong:
+        return tr("Too long selected text for message title.");
+    case strings::kSendWithMessenger:
+        return tr("Send with Messenger(&M)...");
+    default:
+        return QString::fromUtf8(strings::EnglishText(id));
+    }
+}
+
+// ---- change reporting ------------------------------------------------------
+
+void CMessageDlg::ReportChange(int delay) {
+    if (m_loading)
+        return;
+    if (delay <= 0) {
+        if (m_handler == nullptr)
+            return;
+        m_modified = false;
+        m_handler->OnChanged(GetId());
+        return;
+    }
+    if (m_saveTimer.isActive()) {
+        m_saveTimer.stop();
+        qCDebug(lcNote) << "note" << GetId() << "save timer restarted";
+    }
+    m_saveTimer.start(delay);
+    m_modified = true;
+}
+
+void CMessageDlg::OnSaveTimer() {
+    if (!m_modified || m_handler == nullptr)
+        return;
+    m_modified = false;
+    m_handler->OnChanged(GetId());
+}
+
+void CMessageDlg::OnTextChanged() {
+    UpdateLinks();
+    ReportChange(g_quietTime);
+}
+
+// ---- layout and painting ---------------------------------------------------
+
+void CMessageDlg::PlaceEditor() {
+    m_editor->setGeometry(kEditorLeft, kEditorTop, std::max(width() - kEditorLeft - kEditorRight, 0),
+                          std::max(height() - kEditorTop - kEditorBottom, 0));
+}
+
+void CMessageDlg::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceEditor();
+    if (size() != m_lastSize) {
+        m_lastSize = size();
+        ReportChange(g_quietTime);
+    }
+}
+
+void CMessageDlg::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (pos() == m_lastPos)
+        return;
+    m_lastPos = pos();
+    // A drag reports once, when the button is released.
+    if (!m_drag.IsDragging() && !m_reflagging)
+        ReportChange(0);
+}
+
+void CMessageDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QColor background = richtext::ToQColor(m_font.BackgroundColor);
+    painter.fillRect(rect(), background);
+    if (m_sheet.MoveBar == 1) {
+        const QRect bar(kMoveBarLeft, kMoveBarInset, kMoveBarWidth, height() - 2 * kMoveBarInset);
+        qDrawWinPanel(&painter, bar, QPalette(background), false);
+    }
+}
+
+void CMessageDlg::RequestResize() {
+    if (m_sheet.AutoResize != 1 || m_loading)
+        return;
+    QTextDocument* document = m_editor->document();
+    const int textHeight = static_cast<int>(std::ceil(document->size().height()));
+    const auto result =
+        notegeometry::AutoResize(m_editor->width(), textHeight, GetWindowRect(), PrimaryScreenRect().Height());
+    if (result.SwitchOff)
+        m_sheet.AutoResize = 0;
+    if (result.Window) {
+        setGeometry(ToQRect(*result.Window));
+        update();
+    }
+}
+
+// ---- mouse -----------------------------------------------------------------
+
+bool CMessageDlg::MousePress(QPoint client, QPoint global, Qt::KeyboardModifiers modifiers, QWidget* cursorOwner) {
+    const auto cursor = m_drag.Begin({client.x(), client.y()}, width(), height(),
+                                     modifiers.testFlag(Qt::ControlModifier), {global.x(), global.y()});
+    if (cursor)
+        cursorOwner->setCursor(ToQtCursor(*cursor));
+    return m_drag.IsDragging();
+}
+
+bool CMessageDlg::MouseMove(QPoint client, QPoint global, Qt::KeyboardModifiers modifiers, QWidget* cursorOwner) {
+    if (m_drag.IsDragging()) {
+        if (const auto rect = m_drag.Step({global.x(), global.y()}, GetWindowRect())) {
+            setGeometry(ToQRect(*rect));
+            update();
+        }
+        return true;
+    }
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    if (cursorOwner == this)
+        setCursor(ToQtCursor(CDragGeometry::HoverCursor({client.x(), client.y()}, width(), height(), ctrl)));
+    return false;
+}
+
+bool CMessageDlg::MouseRelease(QWidget* cursorOwner) {
+    const bool dragged = m_drag.IsDragging();
+    m_drag.End();
+    if (cursorOwner == this)
+        setCursor(Qt::ArrowCursor);
+    else
+        RestoreEditorCursor();
+    update();
+    if (dragged)
+        ReportChange(0);
+    return dragged;
+}
+
+void CMessageDlg::RestoreEditorCursor() {
+    m_editor->viewport()->setCursor(m_editor->isReadOnly() ? Qt::ArrowCursor : Qt::IBeamCursor);
+}
+
+void CMessageDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        MousePress(event->position().toPoint(), event->globalPosition().toPoint(), event->modifiers(), this);
+    QWidget::mousePressEvent(event);
+}
+
+void CMessageDlg::mouseMoveEvent(QMouseEvent* event) {
+    MouseMove(event->position().toPoint(), event->globalPosition().toPoint(), event->modifiers(), this);
+    QWidget::mouseMoveEvent(event);
+}
+
+void CMessageDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        MouseRelease(this);
+    QWidget::mouseReleaseEvent(event);
+}
+
+bool CMessageDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu && (watched == m_editor || watched == m_editor->viewport())) {
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        QPoint global = menuEvent->globalPos();
+        if (menuEvent->reason() == QContextMenuEvent::Keyboard)
+            global = m_editor->viewport()->mapToGlobal(m_editor->cursorRect().center());
+        ShowContextMenu(global);
+        return true;
+    }
+    if (watched != m_editor->viewport())
+        return QWidget::eventFilter(watched, event);
+
+    QWidget* viewport = m_editor->viewport();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton)
+            break;
+        const QPoint local = mouse->position().toPoint();
+        if (MousePress(viewport->mapTo(this, local), mouse->globalPosition().toPoint(), mouse->modifiers(), viewport))
+            return true; // a Ctrl-drag moves the note instead of selecting text
+        const QUrl link = LinkAt(local);
+        if (!link.isEmpty()) {
+            OpenLink(link);
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint local = mouse->position().toPoint();
+        if (MouseMove(viewport->mapTo(this, local), mouse->globalPosition().toPoint(), mouse->modifiers(), viewport))
+            return true;
+        if (mouse->buttons() == Qt::NoButton) {
+            if (mouse->modifiers().testFlag(Qt::ControlModifier) || !LinkAt(local).isEmpty())
+                viewport->setCursor(Qt::PointingHandCursor);
+            else
+                RestoreEditorCursor();
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && MouseRelease(viewport))
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- links -----------------------------------------------------------------
+
+void CMessageDlg::UpdateLinks() {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"((?:\b(?:https?|ftp|file)://|\bmailto:|\bwww\.)[^\s<>"]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QString trailing = QStringLiteral(".,;:!?'\")]}>");
+    m_links.clear();
+    const QString text = m_editor->document()->toPlainText();
+    QList<QTextEdit::ExtraSelection> selections;
+    QTextCharFormat look;
+    look.setForeground(palette().color(QPalette::Link));
+    look.setFontUnderline(true);
+    for (auto it = pattern.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        QString found = match.captured();
+        while (!found.isEmpty() && trailing.contains(found.back()))
+            found.chop(1);
+        if (found.endsWith(QLatin1String("://")) || found.endsWith(QLatin1Char(':')) ||
+            found.compare(QLatin1String("www."), Qt::CaseInsensitive) == 0)
+            continue;
+        const QString address =
+            found.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ? QStringLiteral("http://") + found : found;
+        const QUrl url(address, QUrl::TolerantMode);
+        if (!url.isValid())
+            continue;
+        const int start = static_cast<int>(match.capturedStart());
+        const int end = start + static_cast<int>(found.size());
+        m_links.push_back(Link{start, end, url});
+
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(m_editor->document());
+        selection.cursor.setPosition(start);
+        selection.cursor.setPosition(end, QTextCursor::KeepAnchor);
+        selection.format = look;
+        selections.append(selection);
+    }
+    m_editor->setExtraSelections(selections);
+}
+
+QUrl CMessageDlg::LinkAt(QPoint viewportPoint) const {
+    if (m_links.empty())
+        return QUrl();
+    const QPoint documentPoint(viewportPoint.x() + m_editor->horizontalScrollBar()->value(),
+                               viewportPoint.y() + m_editor->verticalScrollBar()->value());
+    const int position = m_editor->document()->documentLayout()->hitTest(documentPoint, Qt::ExactHit);
+    if (position < 0)
+        return QUrl();
+    for (const Link& link : m_links) {
+        if (position >= link.Start && position < link.End)
+            return link.Url;
+        if (position == link.End) {
+            // The right half of the link's last character.
+            QTextCursor boundary(m_editor->document());
+            boundary.setPosition(link.End);
+            if (viewportPoint.x() < m_editor->cursorRect(boundary).center().x())
+                return link.Url;
+        }
+    }
+    return QUrl();
+}
+
+void CMessageDlg::OpenLink(const QUrl& url) {
+    if (g_linkOpener)
+        g_linkOpener(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+// ---- context menu ----------------------------------------------------------
+
+void CMessageDlg::BuildContextMenu() {
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("MessageMenu"));
+    for (const int command : kMenuLayout) {
+        if (command == 0) {
+            m_menu->addSeparator();
+            continue;
+        }
+        if (command == kCmdGroupMenu) {
+            m_groupMenu = m_menu->addMenu(StringText(strings::kGroupMenu) + QStringLiteral("(&G)"));
+            m_groupMenu->menuAction()->setData(kCmdGroupMenu);
+            continue;
+        }
+        QAction* action = m_menu->addAction(CommandText(command));
+        action->setData(command);
+        if (command == kCmdTopMost || command == kCmdAutoResize)
+            action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    }
+}
+
+QAction* CMessageDlg::Action(int command) const {
+    for (QMenu* menu : {m_menu, m_groupMenu}) {
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator() && action->data().userType() == QMetaType::Int &&
+                action->data().toInt() == command)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+QMenu* CMessageDlg::PrepareContextMenu() {
+    const bool hasSelection = m_editor->textCursor().hasSelection();
+    const bool editable = !m_editor->isReadOnly();
+    Action(kCmdUndo)->setEnabled(editable && m_editor->document()->isUndoAvailable());
+    Action(kCmdCopy)->setEnabled(hasSelection);
+    Action(kCmdPaste)->setEnabled(m_editor->canPaste());
+    Action(kCmdCut)->setEnabled(editable && hasSelection);
+    Action(kCmdMoveToTitle)->setEnabled(hasSelection);
+    Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
+    Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
+    RebuildGroupMenu();
+    return m_menu;
+}
+
+void CMessageDlg::RebuildGroupMenu() {
+    m_groupMenu->clear();
+    QAction* settings = m_groupMenu->addAction(StringText(strings::kGroupSettingsItem));
+    settings->setData(kCmdGroupSettings);
+    connect(settings, &QAction::triggered, this, [this] { RunCommand(kCmdGroupSettings); });
+    m_groupMenu->addSeparator();
+
+    std::vector<std::string> names;
+    std::vector<std::string> mine;
+    if (m_handler != nullptr) {
+        m_handler->GetGroupNames(names);
+        m_handler->GetMessageGroups(GetId(), mine);
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name = names[i];
+        QAction* item = m_groupMenu->addAction(MenuEscaped(QString::fromStdString(name)));
+        item->setCheckable(true);
+        item->setChecked(std::find(mine.begin(), mine.end(), name) != mine.end());
+        // Only the first groups have commands; the rest are listed but cannot be chosen.
+        if (static_cast<int>(i) < kMaxMenuGroups)
+            item->setData(kCmdFirstGroup + static_cast<int>(i));
+        else
+            item->setEnabled(false);
+        connect(item, &QAction::triggered, this, [this, name](bool checked) {
+            if (m_handler == nullptr)
+                return;
+            if (checked)
+                m_handler->OnAddToGroup(GetId(), name);
+            else
+                m_handler->OnRemoveFromGroup(GetId(), name);
+        });
+    }
+}
+
+void CMessageDlg::contextMenuEvent(QContextMenuEvent* event) {
+    ShowContextMenu(event->globalPos());
+}
+
+void CMessageDlg::ShowContextMenu(const QPoint& globalPos) {
+    PrepareContextMenu()->exec(globalPos);
+}
+
+void CMessageDlg::RunCommand(int command) {
+    switch (command) {
+    case kCmdUndo:
+        m_editor->undo();
+        break;
+    case kCmdCopy:
+        m_editor->copy();
+        break;
+    case kCmdPaste:
+        m_editor->paste();
+        break;
+    case kCmdCut:
+        m_editor->cut();
+        break;
+    case kCmdTopMost:
+        ToggleTopMost();
+        break;
+    case kCmdAutoResize:
+        ToggleAutoResize();
+        break;
+    case kCmdMoveToTitle:
+        MoveSelectionToTitle();
+        break;
+    case kCmdHide:
+        Show(ShowCommand::Hide);
+        break;
+    case kCmdDispose:
+        AskDispose();
+        break;
+    case kCmdGroupSettings:
+        if (m_handler != nullptr)
+            m_handler->OnRequest(GetId(), CMessageEventHandler::kRequestGroupSettings);
+        break;
+    default:
+        if (command >= kCmdFirstGroup && command <= kCmdLastGroup) {
+            if (QAction* item = Action(command))
+                item->trigger();
+        }
+        break;
+    }
+}
+
+void CMessageDlg::ToggleTopMost() {
+    m_sheet.TopWindow = m_sheet.TopWindow == 1 ? 0 : 1;
+    ApplyTopMost(m_sheet.TopWindow == 1);
+    Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
+    ReportChange(0);
+}
+
+void CMessageDlg::ToggleAutoResize() {
+    m_sheet.AutoResize = m_sheet.AutoResize == 1 ? 0 : 1;
+    Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
+    if (m_sheet.AutoResize == 1)
+        RequestResize();
+    ReportChange(0);
+}
+
+void CMessageDlg::MoveSelectionToTitle() {
+    const QTextCursor cursor = m_editor->textCursor();
+    if (!cursor.hasSelection())
+        return;
+    QString selected = cursor.selectedText();
+    // Paragraph and line breaks would break the title's single line in menus.
+    selected.replace(QChar(QChar::ParagraphSeparator), QLatin1Char(' '));
+    selected.replace(QChar(QChar::LineSeparator), QLatin1Char(' '));
+    selected.remove(QChar(QChar::ObjectReplacementCharacter));
+    const std::string title = selected.toStdString();
+    if (title.size() >= sizeof m_sheet.Title) {
+        Prompt()->ShowMessage(strings::kTitleTooLong, {}, CPromptPort::Icon::Information);
+        return;
+    }
+    if (title == m_sheet.Title)
+        return;
+    std::memset(m_sheet.Title, 0, sizeof m_sheet.Title);
+    std::memcpy(m_sheet.Title, title.data(), title.size());
+    if (m_handler != nullptr)
+        m_handler->OnTitleChanged(GetId(), GetDisplayTitle());
+    ReportChange(0);
+}
+
+void CMessageDlg::AskDispose() {
+    if (Prompt()->AskYesNo(strings::kDeleteMessageConfirm, {}) != CPromptPort::Answer::Yes)
+        return;
+    if (m_handler != nullptr)
+        m_handler->OnDelete(GetId());
+}
+
+MessageWindowPtr CreateMessageDlg() {
+    return MessageWindowPtr(new CMessageDlg());
+}
