@@ -43,10 +43,26 @@ void AddAttribute(CAttributeList& attributes, const std::string& accumulator) {
 
 } // namespace
 
+bool CSimpleXMLParser::NextByte(CInputStream* stream, char& c) {
+    if (m_next == m_end) {
+        if (m_inputEnded)
+            return false;
+        const int n = stream->Read(m_buffer, kBufferSize);
+        if (n <= 0) {
+            m_inputEnded = true;
+            return false;
+        }
+        m_next = 0;
+        m_end = n;
+    }
+    c = m_buffer[m_next++];
+    return true;
+}
+
 int CSimpleXMLParser::readLine(CInputStream* stream, std::string& line) {
     std::string collected;
     char c;
-    while (stream->Read(&c, 1) >= 1) {
+    while (NextByte(stream, c)) {
         if (c == '\r' || c == '\n') {
             if (collected.empty())
                 continue;
@@ -63,12 +79,12 @@ int CSimpleXMLParser::GetToken(CInputStream* stream, std::string& token) {
     std::string collected;
     bool inTag = false;
     char c;
-    while (stream->Read(&c, 1) >= 1) {
+    while (NextByte(stream, c)) {
         if (c == '\r' || c == '\n')
             continue;
         if (c == '<') {
             if (!collected.empty()) {
-                stream->Seek(-1, 1);
+                --m_next; // the '<' begins the next token
                 break;
             }
             inTag = true;

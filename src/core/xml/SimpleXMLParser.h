@@ -30,15 +30,24 @@ public:
     // Must precede parse(). The handler is not owned.
     void setDocumentHandler(CDocumentHandler* handler) { m_handler = handler; }
 
-    // Reads the stream to its end, reporting events. The stream must support
-    // Read(buffer, 1) and Seek(-1, 1).
+    // Reads the stream to its end, reporting events.
     virtual int parse(CInputStream* stream);
 
 private:
+    // Bytes come through a small buffer of our own: one virtual call per byte
+    // made parsing several times slower, and stepping back over a '<' needs no
+    // seekable stream this way.
+    bool NextByte(CInputStream* stream, char& c);
     int readLine(CInputStream* stream, std::string& line);
     int GetToken(CInputStream* stream, std::string& token);
     bool HandleStartTag(const std::string& token);
 
+    static constexpr int kBufferSize = 4096;
+
     CDocumentHandler* m_handler = nullptr;
+    char m_buffer[kBufferSize];
+    int m_next = 0;
+    int m_end = 0;
+    bool m_inputEnded = false;
     std::vector<std::string> m_openElements;
 };
