@@ -10,6 +10,7 @@
 #include "core/net/SimpleAsyncSocket.h"
 #include "core/store/FieldText.h"
 #include "core/stream/MemOutputStream.h"
+#include "core/stream/BufferedInputStream.h"
 #include "core/stream/SocketInputStream.h"
 
 #include <algorithm>
@@ -23,11 +24,14 @@
 
 class CReceiveServer::CSessionSocket : public CSimpleSocket {
 public:
-    explicit CSessionSocket(CReceiveServer& server) : m_server(server) {}
+    explicit CSessionSocket(CReceiveServer& server) : m_server(server), m_stream(this), m_input(&m_stream) {}
     void OnRead() override { m_server.OnRead(*this); }
 
     CReceiveServer& m_server;
     std::string m_peer;
+    // Callbacks of one socket never overlap, so the session's reader needs no lock.
+    CSocketInputStream m_stream;
+    CBufferedInputStream m_input;
 };
 
 namespace {
@@ -285,31 +289,36 @@ void CReceiveServer::EndSession(CSessionSocket& session) {
 void CReceiveServer::OnRead(CSessionSocket& session) {
     CCallbackCounter::CScope scope(m_callbacks);
     try {
-        // The whole request, however it trickles in, within one deadline.
-        const HTTPDeadline deadline = HTTPClock::now() + m_options.RequestDeadline;
-        session.SetReceiveDeadline(deadline);
-        CSocketInputStream in(&session);
-        CHTTPRequest request;
-        if (!request.Parse(&in, deadline, m_options.MaxBody)) {
-            EndSession(session);
-            return;
-        }
-        session.ClearReceiveDeadline();
-
-        CHTTPResponse response;
-        if (!Answer(request, session.m_peer, response)) {
-            EndSession(session);
-            return;
-        }
-        // Built whole first: the socket stream makes one send per piece and
-        // does not retry a short one.
-        CMemOutputStream out(response.GetBodyLength() + 256);
-        response.Write(&out);
-        if (!SendAll(session, out.GetBuffer(), static_cast<size_t>(out.GetLength())) || !WantsKeepAlive(request))
-            EndSession(session);
+        // Requests a peer sent back to back may already sit in the session's
+        // buffer, where no readiness event would announce them: answer them all.
+        do {
+            if (!AnswerOneRequest(session)) {
+                EndSession(session);
+                return;
+            }
+        } while (session.m_input.Buffered() > 0);
     } catch (const std::exception&) {
         EndSession(session);
     }
+}
+
+bool CReceiveServer::AnswerOneRequest(CSessionSocket& session) {
+    // The whole request, however it trickles in, within one deadline.
+    const HTTPDeadline deadline = HTTPClock::now() + m_options.RequestDeadline;
+    session.SetReceiveDeadline(deadline);
+    CHTTPRequest request;
+    if (!request.Parse(&session.m_input, deadline, m_options.MaxBody))
+        return false;
+    session.ClearReceiveDeadline();
+
+    CHTTPResponse response;
+    if (!Answer(request, session.m_peer, response))
+        return false;
+    // Built whole first: the socket stream makes one send per piece and
+    // does not retry a short one.
+    CMemOutputStream out(response.GetBodyLength() + 256);
+    response.Write(&out);
+    return SendAll(session, out.GetBuffer(), static_cast<size_t>(out.GetLength())) && WantsKeepAlive(request);
 }
 
 bool CReceiveServer::Answer(const CHTTPRequest& request, const std::string& peer, CHTTPResponse& response) {

@@ -97,6 +97,8 @@ private:
 
     void OnAccept(CSimpleAsyncSocket& listener);
     void OnRead(CSessionSocket& session);
+    // Reads, answers and writes one request; false when the session must end.
+    bool AnswerOneRequest(CSessionSocket& session);
     // Fills the response; false when the connection is to be dropped unanswered.
     bool Answer(const CHTTPRequest& request, const std::string& peer, CHTTPResponse& response);
     EConfirm AskToReceive(const NetworkProperty& settings, const std::string& peer);

@@ -2,6 +2,7 @@
 
 #include "core/app/Strings.h"
 #include "core/net/SendMessageResponse.h"
+#include "core/stream/BufferedInputStream.h"
 #include "core/stream/SocketInputStream.h"
 
 #include <cerrno>
@@ -95,7 +96,9 @@ void CSendMessage::OnRead() {
     }
     SetReceiveDeadline(std::chrono::steady_clock::now() + kAnswerTimeout);
     try {
-        CSocketInputStream stream(this);
+        // One answer per connection, so a reader local to this call may read ahead.
+        CSocketInputStream socket(this);
+        CBufferedInputStream stream(&socket);
         sink->OnResponse(&stream, m_parameter);
     } catch (...) {
         // One answer per connection: whatever went wrong, this connection is done.

@@ -138,6 +138,21 @@ TEST_F(ReceiveServerTest, ClosesAfterTheAnswerUnlessAskedToKeepTheConnection) {
     EXPECT_TRUE(bare.ClosedWithin(2s));
 }
 
+TEST_F(ReceiveServerTest, AnswersRequestsSentBackToBackInOneWrite) {
+    // Both requests arrive in one segment; the second must not wait for a
+    // readiness event that never comes.
+    Start();
+    CClient client;
+    Connect(client);
+    const std::string post = "POST / HTTP/1.0\r\nConnection: Keep-Alive\r\n\r\n";
+    ASSERT_TRUE(client.SendRaw(post + post));
+    CHTTPResponse first, second;
+    ASSERT_TRUE(client.Read(first, 2s));
+    ASSERT_TRUE(client.Read(second, 2s));
+    EXPECT_EQ(200, first.GetStatus());
+    EXPECT_EQ(200, second.GetStatus());
+}
+
 TEST_F(ReceiveServerTest, ChecksBasicAndDigestCredentials) {
     m_host.Edit([](NetworkProperty& s) {
         s.AcceptTransfer = 1;

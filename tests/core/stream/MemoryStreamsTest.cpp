@@ -1,4 +1,5 @@
 #include "core/stream/BinToHexOutputStream.h"
+#include "core/stream/BufferedInputStream.h"
 #include "core/stream/HexToBinInputStream.h"
 #include "core/stream/MemInputStream.h"
 #include "core/stream/MemOutputStream.h"
@@ -122,4 +123,38 @@ TEST(HexStreams, ReadIsBoundedByTheCallersBuffer) {
     EXPECT_EQ(bin.Seek(-1, 1), 2); // inner position, two characters per byte
     EXPECT_EQ(bin.Read(out, 2), 2);
     EXPECT_EQ(std::string(out, 2), "BC");
+}
+
+TEST(BufferedInputStream, ReadsAheadInBlocksAndKeepsTheRest) {
+    // Counts the inner reads so the blocking is visible.
+    struct Counting : CMemInputStream {
+        using CMemInputStream::CMemInputStream;
+        int reads = 0;
+        int Read(void* buffer, int count) override {
+            ++reads;
+            return CMemInputStream::Read(buffer, count);
+        }
+    } inner("line one\nline two\n", 18);
+    CBufferedInputStream in(&inner, 8);
+    std::string got;
+    char c;
+    while (in.Read(&c, 1) == 1)
+        got += c;
+    EXPECT_EQ(got, "line one\nline two\n");
+    EXPECT_EQ(inner.reads, 4); // three blocks of 8, 8, 2 and the end
+    EXPECT_EQ(in.Buffered(), 0);
+
+    CMemInputStream source("abcdefghij", 10);
+    CBufferedInputStream ahead(&source, 4);
+    char two[2];
+    EXPECT_EQ(ahead.Read(two, 2), 2);
+    EXPECT_EQ(ahead.Buffered(), 2);
+    EXPECT_EQ(ahead.Available(), 8);
+    EXPECT_EQ(ahead.Seek(-1, 1), 0);
+    EXPECT_EQ(ahead.Seek(-5, 1), -1); // before the buffer
+    char big[16];
+    EXPECT_EQ(ahead.Read(big, 16), 3); // the rest of the buffer first
+    EXPECT_EQ(std::string(big, 3), "bcd");
+    EXPECT_EQ(ahead.Read(big, 16), 6); // then straight through
+    EXPECT_EQ(std::string(big, 6), "efghij");
 }
