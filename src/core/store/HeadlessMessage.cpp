@@ -16,22 +16,7 @@ void CHeadlessMessage::SetBody(const std::string& data, BodyFormat format) {
 }
 
 std::string CHeadlessMessage::Serialize() {
-    m_sheet.Left = m_rect.Left;
-    m_sheet.Top = m_rect.Top;
-    m_sheet.Right = m_rect.Right;
-    m_sheet.Bottom = m_rect.Bottom;
-
-    CPropParser document;
-    document.m_sheet = m_sheet;
-    document.m_hasSheet = true;
-    document.m_font = m_font;
-    document.m_hasFont = true;
-    if (m_inform.Enabled == 1) {
-        document.m_inform = m_inform;
-        document.m_hasInform = true;
-    }
-    document.m_body = m_body;
-    return document.MakeDocument();
+    return MakeMessageDocument(m_sheet, m_rect, m_font, m_inform, m_body);
 }
 
 int CHeadlessMessage::Load(const char* text, bool centre) {

@@ -1,6 +1,7 @@
 #include "core/store/MessageWindow.h"
 
 #include "core/store/FieldText.h"
+#include "core/store/PropParser.h"
 
 #include <ctime>
 
@@ -22,4 +23,24 @@ std::string CMessageWindow::GetDisplayTitle() const {
 
 std::string CMessageWindow::GetCreationTimeText() const {
     return FormatCreationTime(GetId());
+}
+
+std::string MakeMessageDocument(SheetProperty& sheet, const Rect& window, const FontProperty& font,
+                                const InformProperty& inform, const std::string& body) {
+    sheet.Left = window.Left;
+    sheet.Top = window.Top;
+    sheet.Right = window.Right;
+    sheet.Bottom = window.Bottom;
+
+    CPropParser document;
+    document.m_sheet = sheet;
+    document.m_hasSheet = true;
+    document.m_font = font;
+    document.m_hasFont = true;
+    if (inform.Enabled == 1) {
+        document.m_inform = inform;
+        document.m_hasInform = true;
+    }
+    document.m_body = body;
+    return document.MakeDocument();
 }

@@ -69,6 +69,11 @@ public:
 
 std::string FormatCreationTime(int id);
 
+// The note document every note window writes: the sheet with the window's
+// current rectangle, the font, the reminder only while it is enabled, the body.
+std::string MakeMessageDocument(SheetProperty& sheet, const Rect& window, const FontProperty& font,
+                                const InformProperty& inform, const std::string& body);
+
 struct MessageWindowDisposer {
     void operator()(CMessageWindow* window) const {
         if (window != nullptr)

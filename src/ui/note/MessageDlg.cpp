@@ -255,23 +255,8 @@ void CMessageDlg::SetBody(const std::string& data, BodyFormat format) {
 }
 
 std::string CMessageDlg::Serialize() {
-    const Rect rect = GetWindowRect();
-    m_sheet.Left = rect.Left;
-    m_sheet.Top = rect.Top;
-    m_sheet.Right = rect.Right;
-    m_sheet.Bottom = rect.Bottom;
-
-    CPropParser document;
-    document.m_sheet = m_sheet;
-    document.m_hasSheet = true;
-    document.m_font = m_font;
-    document.m_hasFont = true;
-    if (m_inform.Enabled == 1) {
-        document.m_inform = m_inform;
-        document.m_hasInform = true;
-    }
-    document.m_body = richtext::SaveRtf(*m_editor->document(), m_defaultFormat);
-    return document.MakeDocument();
+    return MakeMessageDocument(m_sheet, GetWindowRect(), m_font, m_inform,
+                               richtext::SaveRtf(*m_editor->document(), m_defaultFormat));
 }
 
 int CMessageDlg::Load(const char* text, bool centre) {
