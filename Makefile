@@ -10,7 +10,7 @@ TSAN_BUILD   ?= build-tsan
 # Test programs whose threads the thread sanitizer watches.
 TSAN_TESTS   ?= test_core_socket test_core_server test_core_client test_core_find
 
-.PHONY: all bootstrap configure build test test-asan test-tsan bench fuzz clean
+.PHONY: all bootstrap configure build run test test-asan test-tsan bench fuzz clean
 
 all: build
 
@@ -22,6 +22,10 @@ configure: bootstrap
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# The desktop program from the build tree.
+run: build
+	@$(BUILD)/src/ui/quillet
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

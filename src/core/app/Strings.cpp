@@ -28,6 +28,13 @@ const char* EnglishText(int id) {
         {kGroupSettingsItem, "Group Settings(&S)..."},
         {kTitleTooLong, "Too long selected text for message title."},
         {kSendWithMessenger, "Send with Messenger(&M)..."},
+        {kNewGroup, "New group"},
+        {kGroupExists, "Group name already exist."},
+        {kChangeGroupMembers, "Do you really want to change the property for all belonged messages?"},
+        {kMessageMenu, "Message"},
+        {kMessageLimit, "Message limitation over."},
+        {kDeleteAllConfirm, "Do you really want to delete all messages ?"},
+        {kChangeGroupProperty, "Do you really want to change the property for all belonged messages?"},
     };
     const auto it = texts.find(id);
     return it == texts.end() ? "" : it->second;

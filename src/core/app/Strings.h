@@ -31,6 +31,15 @@ constexpr int kDeleteMessageConfirm = 57686;
 constexpr int kGroupSettingsItem = 57696;
 constexpr int kTitleTooLong = 57699;
 constexpr int kSendWithMessenger = 57703;
+// Group settings dialog.
+constexpr int kNewGroup = 57668;
+constexpr int kGroupExists = 57671;
+constexpr int kChangeGroupMembers = 57700;
+// Application shell.
+constexpr int kMessageMenu = 57666;
+constexpr int kMessageLimit = 57670;
+constexpr int kDeleteAllConfirm = 57685;
+constexpr int kChangeGroupProperty = 57700;
 
 // The English text of an id, or an empty text for an unknown id.
 const char* EnglishText(int id);

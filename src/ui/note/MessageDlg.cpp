@@ -2,10 +2,17 @@
 
 #include "core/app/Strings.h"
 #include "core/note/NoteGeometry.h"
+#include "core/note/ReminderSchedule.h"
 #include "core/store/MessageEventHandler.h"
+#include "core/store/FieldText.h"
 #include "core/store/PromptPort.h"
 #include "core/store/PropParser.h"
+#include "ui/dialogs/FontDlg.h"
+#include "ui/dialogs/ModalRun.h"
+#include "ui/dialogs/PropertyDlg.h"
+#include "ui/note/Clock.h"
 #include "ui/note/RichTextBridge.h"
+#include "ui/note/SoundPort.h"
 #include "ui/note/TaskbarHint.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -37,6 +44,8 @@ namespace {
 int g_quietTime = CMessageDlg::kDefaultQuietTime;
 CPromptPort* g_defaultPrompt = nullptr;
 CMessageDlg::LinkOpener g_linkOpener;
+int g_reminderPeriod = reminder::kTimerPeriodMs;
+QPointer<QMenu> g_extraMenu;
 
 // The menu as it stands before the window's own changes; 0 is a separator.
 // Commands of later features slot in here by position.
@@ -46,11 +55,13 @@ constexpr int kMenuLayout[] = {
     CMessageDlg::kCmdPaste,
     CMessageDlg::kCmdCut,
     0,
+    CMessageDlg::kCmdFont,
     CMessageDlg::kCmdTopMost,
     CMessageDlg::kCmdAutoResize,
     CMessageDlg::kCmdGroupMenu,
     0,
     CMessageDlg::kCmdMoveToTitle,
+    CMessageDlg::kCmdProperty,
     CMessageDlg::kCmdHide,
     CMessageDlg::kCmdDispose,
 };
@@ -201,6 +212,7 @@ CMessageDlg::CMessageDlg(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Frame
 
     m_saveTimer.setSingleShot(true);
     connect(&m_saveTimer, &QTimer::timeout, this, &CMessageDlg::OnSaveTimer);
+    connect(&m_reminderTimer, &QTimer::timeout, this, &CMessageDlg::ReminderTick);
 
     BuildContextMenu();
 
@@ -270,6 +282,7 @@ int CMessageDlg::Load(const char* text, bool centre) {
     SetSheet(document.m_sheet);
     SetFont(document.m_font);
     SetInform(document.m_inform);
+    const bool reminderChanged = m_modified;
 
     Rect rect{m_sheet.Left, m_sheet.Top, m_sheet.Right, m_sheet.Bottom};
     if (rect.Width() <= 0 || rect.Height() <= 0)
@@ -288,7 +301,106 @@ int CMessageDlg::Load(const char* text, bool centre) {
         Show(ShowCommand::ShowNoActivate);
     m_editor->setReadOnly(m_sheet.ReadOnly == 1);
     m_loading = false;
+    if (reminderChanged) {
+        // The store gives the window its handler after the load: report then.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_modified)
+                    ReportChange(0);
+            },
+            Qt::QueuedConnection);
+    }
     return 1;
+}
+
+// ---- reminder --------------------------------------------------------------
+
+namespace {
+
+bool SameInform(const InformProperty& a, const InformProperty& b) {
+    return a.Enabled == b.Enabled && a.ByDate == b.ByDate && a.ByTime == b.ByTime && a.FireTime == b.FireTime &&
+           a.StartTime == b.StartTime && a.Repeat == b.Repeat && a.Cycle == b.Cycle && a.Sound == b.Sound &&
+           a.Topmost == b.Topmost && std::strncmp(a.WavePath, b.WavePath, sizeof a.WavePath) == 0;
+}
+
+} // namespace
+
+void CMessageDlg::SetReminderPeriod(int milliseconds) {
+    g_reminderPeriod = std::max(milliseconds, 1);
+}
+
+void CMessageDlg::SetInform(const InformProperty& inform) {
+    if (ApplyReminder(inform))
+        ReportChange(0);
+}
+
+bool CMessageDlg::ApplyReminder(const InformProperty& inform) {
+    m_reminderTimer.stop();
+    const reminder::SetResult result = reminder::Set(inform, uiclock::Now());
+    m_inform = result.Inform;
+    if (result.Outcome == reminder::SetOutcome::Scheduled)
+        m_reminderTimer.start(g_reminderPeriod);
+    else if (result.Outcome == reminder::SetOutcome::Missed)
+        ShowMissedReminder(result.MissedMinutes);
+    // A repaired, advanced or removed record has to reach the file.
+    if (SameInform(inform, m_inform))
+        return false;
+    m_modified = true;
+    return true;
+}
+
+void CMessageDlg::ShowMissedReminder(std::int64_t minutes) {
+    // Not modal: loading notes at start-up must not wait for the user.
+    auto* box = new QMessageBox(QMessageBox::Information, tr("Warning"), QString(), QMessageBox::Ok, this);
+    const QString title = QString::fromStdString(GetDisplayTitle());
+    const QString pattern = StringText(strings::kReminderMissed);
+    // One pass, so a "%d" in the title stays as it is.
+    QString text;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == QLatin1Char('%') && i + 1 < pattern.size() && pattern[i + 1] == QLatin1Char('s')) {
+            text += title;
+            ++i;
+        } else if (pattern[i] == QLatin1Char('%') && i + 1 < pattern.size() && pattern[i + 1] == QLatin1Char('d')) {
+            text += QString::number(minutes);
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    box->setText(text);
+    box->setObjectName(QStringLiteral("MissedReminder"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+void CMessageDlg::ReminderTick() {
+    const reminder::TickResult tick = reminder::Tick(m_inform, uiclock::Now());
+    if (!tick.KeepTimer)
+        m_reminderTimer.stop();
+    if (!tick.Fire)
+        return;
+    const bool changed = !SameInform(m_inform, tick.Inform);
+    m_inform = tick.Inform;
+    if (!m_shown)
+        Show(ShowCommand::Show);
+    if (tick.Raise) {
+        m_sheet.TopWindow = 1;
+        ApplyTopMost(true);
+        Action(kCmdTopMost)->setChecked(true);
+        raise();
+    }
+    if (tick.PlaySound) {
+        if (tick.WavePath.empty())
+            CSoundPort::Default().Beep();
+        else
+            CSoundPort::Default().PlayFile(tick.WavePath);
+    }
+    // The advanced or removed record is saved now rather than at the next edit.
+    if (changed || tick.Raise)
+        ReportChange(0);
 }
 
 // ---- window ----------------------------------------------------------------
@@ -416,6 +528,7 @@ void CMessageDlg::SelectRange(int start, int length) {
 void CMessageDlg::Dispose() {
     m_handler = nullptr;
     m_saveTimer.stop();
+    m_reminderTimer.stop();
     hide();
     deleteLater();
 }
@@ -436,6 +549,10 @@ void CMessageDlg::SetDefaultPromptPort(CPromptPort* prompt) {
 
 void CMessageDlg::SetLinkOpener(LinkOpener opener) {
     g_linkOpener = std::move(opener);
+}
+
+void CMessageDlg::SetExtraMenu(QMenu* menu) {
+    g_extraMenu = menu;
 }
 
 CPromptPort* CMessageDlg::Prompt() {
@@ -460,6 +577,8 @@ QString CMessageDlg::StringText(int id) {
         return tr("Too long selected text for message title.");
     case strings::kSendWithMessenger:
         return tr("Send with Messenger(&M)...");
+    case strings::kReminderMissed:
+        return tr("Notification time for message %s is already passed %d minutes.");
     default:
         return QString::fromUtf8(strings::EnglishText(id));
     }
@@ -773,7 +892,22 @@ QMenu* CMessageDlg::PrepareContextMenu() {
     Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
     Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
     RebuildGroupMenu();
+    UpdateExtraMenu();
     return m_menu;
+}
+
+void CMessageDlg::UpdateExtraMenu() {
+    QAction* wanted = g_extraMenu.isNull() ? nullptr : g_extraMenu->menuAction();
+    if (m_extraAction == wanted && (wanted != nullptr || m_extraSeparator.isNull()))
+        return;
+    if (!m_extraAction.isNull())
+        m_menu->removeAction(m_extraAction);
+    delete m_extraSeparator.data();
+    m_extraAction = wanted;
+    if (wanted != nullptr) {
+        m_extraSeparator = m_menu->addSeparator();
+        m_menu->addAction(wanted);
+    }
 }
 
 void CMessageDlg::RebuildGroupMenu() {
@@ -847,6 +981,12 @@ void CMessageDlg::RunCommand(int command) {
     case kCmdDispose:
         AskDispose();
         break;
+    case kCmdFont:
+        EditFont();
+        break;
+    case kCmdProperty:
+        EditProperty();
+        break;
     case kCmdGroupSettings:
         if (m_handler != nullptr)
             m_handler->OnRequest(GetId(), CMessageEventHandler::kRequestGroupSettings);
@@ -903,6 +1043,66 @@ void CMessageDlg::AskDispose() {
         return;
     if (m_handler != nullptr)
         m_handler->OnDelete(GetId());
+}
+
+void CMessageDlg::EditFont() {
+    QTextCursor cursor = m_editor->textCursor();
+    const bool selection = cursor.hasSelection();
+    FontProperty start = m_font;
+    if (selection) {
+        // The format of the selection's first character.
+        QTextCursor first(m_editor->document());
+        first.setPosition(cursor.selectionStart());
+        first.movePosition(QTextCursor::NextCharacter);
+        const CharFormat format = richtext::FromQt(first.charFormat(), m_defaultFormat);
+        if (!format.FaceName.empty())
+            CopyField(start.Name, format.FaceName);
+        start.Size = format.HalfPoints / 2;
+        start.Flags = format.EffectFlags();
+        start.FontColor = format.Color.value_or(m_font.FontColor);
+    }
+    CFontDlg dialog(start, this);
+    if (modalrun::Exec(dialog) != QDialog::Accepted)
+        return;
+    const FontProperty& chosen = dialog.GetFont();
+    if (selection) {
+        CharFormat format = m_defaultFormat;
+        format.FaceName = std::string(FieldText(chosen.Name));
+        format.HalfPoints = chosen.Size * 2;
+        format.SetEffectFlags(chosen.Flags);
+        format.Color = chosen.FontColor;
+        cursor.setCharFormat(richtext::ToQt(format, m_defaultFormat));
+        m_font.BackgroundColor = chosen.BackgroundColor;
+        ApplyColours();
+    } else {
+        SetFont(chosen);
+    }
+    update();
+    ReportChange(0);
+}
+
+void CMessageDlg::EditProperty() {
+    CPropertyDlg dialog(m_sheet, m_inform, this);
+    if (modalrun::Exec(dialog) != QDialog::Accepted)
+        return;
+    const std::string oldTitle(FieldText(m_sheet.Title));
+    SheetProperty sheet = dialog.GetSheet();
+    // The window may have moved since the dialog took its copy.
+    const Rect rect = GetWindowRect();
+    sheet.Left = rect.Left;
+    sheet.Top = rect.Top;
+    sheet.Right = rect.Right;
+    sheet.Bottom = rect.Bottom;
+    SetSheet(sheet);
+    Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
+    Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
+    if (oldTitle != FieldText(m_sheet.Title) && m_handler != nullptr)
+        m_handler->OnTitleChanged(GetId(), GetDisplayTitle());
+    ApplyReminder(dialog.GetInform());
+    if (m_sheet.AutoResize == 1)
+        RequestResize();
+    update();
+    ReportChange(0);
 }
 
 MessageWindowPtr CreateMessageDlg() {

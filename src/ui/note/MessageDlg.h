@@ -7,6 +7,7 @@
 
 #include <QLoggingCategory>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -75,7 +76,11 @@ public:
     const FontProperty& GetFont() const override { return m_font; }
     void SetFont(const FontProperty& font) override;
     const InformProperty& GetInform() const override { return m_inform; }
-    void SetInform(const InformProperty& inform) override { m_inform = inform; }
+    // Sets the reminder: repairs the record, moves a repeating one past now,
+    // reports a missed one-time reminder (without waiting for the user) and
+    // removes it, and runs the reminder timer while one is waiting. A record
+    // that had to change is reported as a change.
+    void SetInform(const InformProperty& inform) override;
     void SetEventHandler(CMessageEventHandler* handler) override { m_handler = handler; }
     void SetBody(const std::string& data, BodyFormat format) override;
     std::string Serialize() override;
@@ -102,6 +107,16 @@ public:
     // What opens a clicked link; unset means QDesktopServices::openUrl.
     using LinkOpener = std::function<void(const QUrl&)>;
     static void SetLinkOpener(LinkOpener opener);
+    // A menu the application appends to every note's context menu (its own
+    // menu, where no tray icon offers it); null removes it.
+    static void SetExtraMenu(QMenu* menu);
+
+    // The reminder timer's period (milliseconds); tests shorten it. The clock
+    // it reads is uiclock::Now, its sounds go to CSoundPort::Default.
+    static void SetReminderPeriod(int milliseconds);
+    bool IsReminderRunning() const { return m_reminderTimer.isActive(); }
+    // One tick of the reminder timer.
+    void ReminderTick();
 
     // The translated text of a string id the window uses.
     static QString StringText(int id);
@@ -151,10 +166,16 @@ private:
     void BuildContextMenu();
     void ShowContextMenu(const QPoint& globalPos);
     void RebuildGroupMenu();
+    void UpdateExtraMenu();
     void MoveSelectionToTitle();
     void ToggleTopMost();
     void ToggleAutoResize();
     void AskDispose();
+    void EditFont();
+    void EditProperty();
+    // Setting without the report; true when the record had to change.
+    bool ApplyReminder(const InformProperty& inform);
+    void ShowMissedReminder(std::int64_t minutes);
 
     void ApplyTopMost(bool on);
     void ApplyColours();
@@ -184,7 +205,10 @@ private:
     QTextEdit* m_editor = nullptr;
     QMenu* m_menu = nullptr;
     QMenu* m_groupMenu = nullptr;
+    QPointer<QAction> m_extraAction;
+    QPointer<QAction> m_extraSeparator;
     QTimer m_saveTimer;
+    QTimer m_reminderTimer;
     CDragGeometry m_drag;
     std::vector<Link> m_links;
 

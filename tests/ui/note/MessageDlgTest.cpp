@@ -337,9 +337,9 @@ TEST_F(MessageDlgTest, MenuGreysChecksAndTogglesTopMostInPlace) {
     QStringList texts;
     for (QAction* action : menu->actions())
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(texts, (QStringList{"Undo(&U)", "Copy(&C)", "Paste(&P)", "Cut(&D)", "-", "Top most window(&T)",
-                                  "Auto resize(&A)", "Group(&G)", "-", "Move to title(&L)", "Hide(&H)",
-                                  "Dispose message(&X)"}));
+    EXPECT_EQ(texts, (QStringList{"Undo(&U)", "Copy(&C)", "Paste(&P)", "Cut(&D)", "-", "Font(&F)...",
+                                  "Top most window(&T)", "Auto resize(&A)", "Group(&G)", "-", "Move to title(&L)",
+                                  "Property(&O)...", "Hide(&H)", "Dispose message(&X)"}));
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdCopy)->isEnabled());
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdCut)->isEnabled());
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdMoveToTitle)->isEnabled());

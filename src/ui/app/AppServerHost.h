@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/net/ServerHost.h"
+#include "core/store/Properties.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <mutex>
+#include <vector>
+
+class CDataBase;
+class CInboundSlot;
+class CPromptPort;
+class QMessageBox;
+
+// The receiving server's view of the desktop program. Callable from any
+// thread: every question is queued to the user-interface thread, which
+// answers when it gets to it; nothing here ever waits.
+class CAppServerHost : public QObject, public CServerHost {
+    Q_OBJECT
+
+public:
+    CAppServerHost(CDataBase& store, CInboundSlot& slot, CPromptPort& prompt, QObject* parent = nullptr);
+    ~CAppServerHost() override;
+
+    void SetNetworkSettings(const NetworkProperty& settings);
+
+    // CServerHost
+    NetworkProperty GetNetworkSettings() override;
+    void AskToReceive(int stringId, const std::vector<std::string>& args, int expireSeconds,
+                      Reply<bool> reply) override;
+    void GetMessageList(Reply<CMessageList> reply) override;
+    void GetMessageDocument(int id, Reply<std::string> reply) override;
+    CInboundSlot& GetInboundSlot() override { return m_slot; }
+    void ReportError(int stringId, const std::vector<std::string>& args) override;
+
+    // Program exit: open questions are closed (their late answers are
+    // ignored by the server) and queued work is dropped.
+    void Close();
+
+    // The confirmation boxes now open (user-interface thread).
+    std::vector<QMessageBox*> OpenConfirmations() const;
+
+private:
+    void ShowConfirmation(const QString& text, int expireSeconds, Reply<bool> reply);
+
+    CDataBase& m_store;
+    CInboundSlot& m_slot;
+    CPromptPort& m_prompt;
+
+    std::mutex m_mutex;
+    NetworkProperty m_settings;
+
+    bool m_closed = false; // user-interface thread only
+    std::vector<QPointer<QMessageBox>> m_confirmations;
+};

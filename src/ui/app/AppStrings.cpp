@@ -1,0 +1,34 @@
+#include "ui/app/AppStrings.h"
+
+#include "core/app/Strings.h"
+#include "ui/note/MessageDlg.h"
+
+#include <QCoreApplication>
+
+QString AppStringText(int id) {
+    const char* context = "CPinletApp";
+    switch (id) {
+    case strings::kMessageMenu:
+        return QCoreApplication::translate(context, "Message");
+    case strings::kMessageLimit:
+        return QCoreApplication::translate(context, "Message limitation over.");
+    case strings::kDeleteAllConfirm:
+        return QCoreApplication::translate(context, "Do you really want to delete all messages ?");
+    case strings::kChangeGroupProperty:
+        return QCoreApplication::translate(context,
+                                           "Do you really want to change the property for all belonged messages?");
+    case strings::kSaveFailed:
+        return QCoreApplication::translate(context,
+                                           "Message saving failed. You shoud make room on disk or change save folder.");
+    case strings::kServerSocketCreateFailed:
+        return QCoreApplication::translate(context, "Socket create failed.");
+    case strings::kReceiveConfirm:
+        return QCoreApplication::translate(context, "Do you want to receive message from %s ?");
+    default:
+        return CMessageDlg::StringText(id);
+    }
+}
+
+QString AppStringFormat(int id, const std::vector<std::string>& args) {
+    return QString::fromStdString(strings::Format(AppStringText(id).toStdString(), args));
+}

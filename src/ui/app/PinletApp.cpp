@@ -1,0 +1,727 @@
+#include "ui/app/PinletApp.h"
+
+#include "core/app/DataFiles.h"
+#include "core/app/Paths.h"
+#include "core/app/SettingsFile.h"
+#include "core/app/Strings.h"
+#include "core/net/LocalListener.h"
+#include "core/net/ReceiveServer.h"
+#include "core/net/SelectThread.h"
+#include "core/store/DataBase.h"
+#include "core/store/FieldText.h"
+#include "core/store/PropParser.h"
+#include "core/store/SendLogFile.h"
+#include "ui/app/AppServerHost.h"
+#include "ui/app/AppStrings.h"
+#include "ui/app/TrayIcon.h"
+#include "ui/note/MessageDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <exception>
+
+Q_LOGGING_CATEGORY(lcApp, "quillet.app", QtInfoMsg)
+
+namespace {
+
+constexpr const char* kCommandProperty = "quilletCommand";
+
+// "&" in a title is a character, not a mnemonic marker.
+QString MenuText(const std::string& title) {
+    QString text = QString::fromStdString(title);
+    text.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return text;
+}
+
+Rect ToRect(const QRect& r) {
+    return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+QRect PrimaryGeometry() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+// Every screen, the primary one first.
+std::vector<Rect> ScreenRects() {
+    std::vector<Rect> rects{ToRect(PrimaryGeometry())};
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            rects.push_back(ToRect(screen->geometry()));
+    return rects;
+}
+
+bool InRange(int command, int first, int count) {
+    return command >= first && command < first + count;
+}
+
+} // namespace
+
+// ---- the application's event handler --------------------------------------
+
+void CPinletApp::CMessageEvent::OnShowChanged(int id, bool shown) {
+    m_app.OnShownChanged(id, shown);
+}
+
+void CPinletApp::CMessageEvent::OnDelete(int id) {
+    m_app.OnDeleted(id);
+}
+
+void CPinletApp::CMessageEvent::OnTitleChanged(int id, const std::string& title) {
+    m_app.Rename(id, title);
+}
+
+void CPinletApp::CMessageEvent::OnSend(int) {
+    // Sending arrives with its dialogs.
+}
+
+void CPinletApp::CMessageEvent::OnRequest(int id, int kind) {
+    // Kind 0 (bring the main window forward) has nothing to do: the frame is
+    // never shown. Kind 2 (group settings) arrives with its dialog.
+    if (kind == kRequestSave)
+        m_app.SaveMessageReporting(id);
+}
+
+void CPinletApp::CMessageEvent::OnAddToGroup(int, const std::string&) {}
+
+void CPinletApp::CMessageEvent::OnRemoveFromGroup(int, const std::string&) {}
+
+void CPinletApp::CMessageEvent::GetGroupNames(std::vector<std::string>& out) {
+    out = m_app.m_groups.GetGroupNames();
+}
+
+int CPinletApp::CMessageEvent::GetMessageGroups(int id, std::vector<std::string>& out) {
+    return m_app.Store().GetMessageGroups(id, out);
+}
+
+void CPinletApp::CMessageEvent::OnSetGroups(int id, const std::vector<std::string>& groups) {
+    CGroup& table = m_app.m_groups;
+    table.RemoveMemberEverywhere(id);
+    const std::string title = m_app.Store().GetTitle(id);
+    for (const std::string& name : groups)
+        if (table.HasGroup(name))
+            table.AddMember(name, id, title);
+    m_app.Store().SetGroups(table, true);
+    m_app.FillGroupMenus(table);
+}
+
+void CPinletApp::CMessageEvent::OnChanged(int id) {
+    m_app.SaveMessageReporting(id);
+}
+
+// ---- life cycle -------------------------------------------------------------
+
+CPinletApp::CPinletApp() : CPinletApp(Options{}) {}
+
+CPinletApp::CPinletApp(const Options& options) : m_options(options) {
+    m_trayTimer.setSingleShot(false);
+    connect(&m_trayTimer, &QTimer::timeout, this, &CPinletApp::RecheckTray);
+}
+
+CPinletApp::~CPinletApp() {
+    ExitInstance();
+}
+
+CDataBase& CPinletApp::Store() const {
+    return CDataBase::GetInstance();
+}
+
+std::string CPinletApp::SavePath() const {
+    return std::string(FieldText(m_application.SavePath));
+}
+
+bool CPinletApp::InitInstance() {
+    if (m_started)
+        return true;
+    m_started = true;
+    m_slots.fill(false);
+
+    // The hidden frame with the menu, and the tray icon when there is a tray.
+    m_frame = std::make_unique<CMainFrame>();
+    connect(m_frame.get(), &CMainFrame::Command, this, [this](int command) { RunCommand(command); });
+    m_hasTray = SetUpTray();
+
+    MainInitialisation();
+    return true;
+}
+
+void CPinletApp::MainInitialisation() {
+    m_saving = false;
+    // The store with real note windows; questions go to message boxes.
+    CDataBase::SetInstance(std::make_unique<CDataBase>(&CreateMessageDlg));
+    m_event = std::make_unique<CMessageEvent>(*this);
+    CDataBase& store = Store();
+    store.SetEventHandler(m_event.get());
+    store.SetPromptPort(&m_prompt);
+    CMessageDlg::SetDefaultPromptPort(&m_prompt);
+
+    LoadSettings();
+    store.SetDefaultSheet(m_defaultSheet);
+    store.SetDefaultFont(m_defaultFont);
+
+    LoadAllMessages();
+    store.SetGroups(m_groups, false);
+    FillGroupMenus(m_groups);
+
+    // Received items come in on network threads; the store is only touched here.
+    m_slot.SetNotify([this] { QMetaObject::invokeMethod(this, &CPinletApp::HandleInbound, Qt::QueuedConnection); });
+    m_host = std::make_unique<CAppServerHost>(store, m_slot, m_prompt);
+    m_host->SetNetworkSettings(m_network);
+    if (m_network.AcceptConnection == 1)
+        StartServer();
+
+    LoadSendLog(CPaths::SendLogFile(), m_sendLog);
+    CreateLocalListener();
+
+    m_screenRect = ToRect(PrimaryGeometry());
+    if (m_application.EnableOutOfWindow != 1)
+        Relocate();
+
+    if (!m_hasTray)
+        KeepMenuReachable();
+}
+
+void CPinletApp::ExitInstance() {
+    if (!m_started || m_exited)
+        return;
+    m_exited = true;
+    m_trayTimer.stop();
+
+    // Network first: no callback may run into what is torn down below.
+    if (m_server)
+        m_server->Shutdown();
+    if (m_local)
+        m_local->Close();
+    m_slot.Shutdown();
+    CSelectThread::Instance().Stop();
+    if (m_host)
+        m_host->Close();
+    m_server.reset();
+    m_local.reset();
+    m_host.reset();
+    m_sendLog.RemoveAll();
+
+    CMessageDlg::SetExtraMenu(nullptr);
+    CMessageDlg::SetDefaultPromptPort(nullptr);
+    Store().SetEventHandler(nullptr);
+    Store().SetPromptPort(nullptr);
+    CDataBase::DeleteInstance();
+    // Note windows delete themselves from the event loop, which has ended.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_event.reset();
+    m_frame.reset();
+}
+
+// ---- settings and files -----------------------------------------------------
+
+void CPinletApp::LoadSettings() {
+    CPropParser model;
+    const auto result = CSettingsFile::Load(model);
+    if (result == CSettingsFile::LoadResult::Unparsable)
+        qCWarning(lcApp) << "settings file unreadable, defaults used:" << CPaths::SettingsFile().c_str();
+    // Whatever was found; the parser's defaults otherwise.
+    m_application = model.m_application;
+    m_defaultSheet = model.m_sheet;
+    m_defaultFont = model.m_font;
+    m_network = model.m_network;
+    m_groups = model.m_groups;
+}
+
+bool CPinletApp::SaveSettings() {
+    CPropParser model;
+    model.m_application = m_application;
+    model.m_sheet = m_defaultSheet;
+    model.m_font = m_defaultFont;
+    model.m_network = m_network;
+    model.SetGroupList(Store().GetGroups());
+    try {
+        CSettingsFile::Save(model);
+        return true;
+    } catch (const std::exception& error) {
+        qCWarning(lcApp) << "settings not saved:" << error.what();
+        return false;
+    }
+}
+
+void CPinletApp::LoadAllMessages() {
+    CDataBase& store = Store();
+    for (const NoteFile& file : LoadNoteFiles(SavePath())) {
+        // A file that is no note document is left alone.
+        const int id = store.LoadMessage(file.Contents.data(), static_cast<int>(file.Contents.size()), false);
+        if (id != 0)
+            AddMessageMenus(id);
+        else
+            qCInfo(lcApp) << "not a note, skipped:" << file.Name.c_str();
+    }
+    store.RaiseTopmost();
+}
+
+bool CPinletApp::SaveMessage(int id) {
+    const std::string document = Store().Serialize(id);
+    if (document.empty())
+        return true;
+    try {
+        SaveNoteFile(SavePath(), id, document);
+        m_unsaved.erase(id);
+        return true;
+    } catch (const std::exception& error) {
+        // The note stays in memory and is tried again with the next save.
+        qCWarning(lcApp) << "note" << id << "not saved:" << error.what();
+        m_unsaved.insert(id);
+        return false;
+    }
+}
+
+bool CPinletApp::SaveMessageReporting(int id) {
+    if (SaveMessage(id))
+        return true;
+    ReportSaveFailure();
+    return false;
+}
+
+void CPinletApp::ReportSaveFailure() {
+    if (!m_interactive) {
+        qCWarning(lcApp) << strings::EnglishText(strings::kSaveFailed);
+        return;
+    }
+    // One box at a time: saves go on while it is open.
+    if (m_reportingSaveFailure)
+        return;
+    m_reportingSaveFailure = true;
+    m_prompt.ShowMessage(strings::kSaveFailed, {}, CPromptPort::Icon::Stop);
+    m_reportingSaveFailure = false;
+}
+
+bool CPinletApp::SaveModifiedMessages() {
+    if (m_saving)
+        return true;
+    m_saving = true;
+    EnsureFolder(SavePath(), kPrivateFolderMode);
+    const bool cursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (cursor)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    CDataBase& store = Store();
+    bool saved = true;
+    for (const int id : store.GetIds()) {
+        if (store.IsModified(id) || m_unsaved.count(id) != 0)
+            saved = SaveMessage(id) && saved;
+    }
+    if (cursor)
+        QGuiApplication::restoreOverrideCursor();
+    if (!saved)
+        ReportSaveFailure();
+    m_saving = false;
+    return saved;
+}
+
+bool CPinletApp::SaveAllModified(bool interactive) {
+    const bool before = m_interactive;
+    m_interactive = interactive;
+    const bool settings = SaveSettings();
+    const bool notes = SaveModifiedMessages();
+    m_interactive = before;
+    return settings && notes;
+}
+
+// ---- network ----------------------------------------------------------------
+
+bool CPinletApp::StartServer() {
+    if (!m_host)
+        return false;
+    m_host->SetNetworkSettings(m_network);
+    if (!m_server)
+        m_server = std::make_unique<CReceiveServer>(*m_host);
+    return m_server->StartServer();
+}
+
+void CPinletApp::StopServer() {
+    if (m_server)
+        m_server->StopServer();
+}
+
+bool CPinletApp::CreateLocalListener() {
+    if (!m_local)
+        m_local = std::make_unique<CLocalListener>(m_slot);
+    if (m_local->CreateLocalListener())
+        return true;
+    m_prompt.ShowText(QString::fromLatin1(kLocalSocketCreateError), CPromptPort::Icon::Exclamation);
+    return false;
+}
+
+void CPinletApp::HandleInbound() {
+    CInboundSlot::Item item;
+    // Taking the item frees the slot for the next producer, whatever follows.
+    if (!m_started || m_exited || !m_slot.Take(item))
+        return;
+    CDataBase& store = Store();
+    int id = 0;
+    if (item.Command == kCmdInboundText) {
+        id = CreateMessage(item.Bytes);
+    } else if (item.Command == kCmdInboundDocument) {
+        // No limit here: the sender was already told the note arrived, so
+        // refusing it now would lose it. Past 100 notes its menu items are greyed.
+        id = store.LoadMessage(item.Bytes.data(), static_cast<int>(item.Bytes.size()), true);
+        if (id != 0) {
+            AddMessageMenus(id);
+            store.RaiseTopmost();
+        }
+    }
+    // A received note is on disk before anything else can happen to it.
+    if (id != 0)
+        SaveMessageReporting(id);
+}
+
+// ---- commands ---------------------------------------------------------------
+
+int CPinletApp::CreateMessage(const std::string& text) {
+    CDataBase& store = Store();
+    if (store.GetCount() >= kMaxMessages) {
+        m_prompt.ShowMessage(strings::kMessageLimit, {}, CPromptPort::Icon::Stop);
+        return 0;
+    }
+    const int id = store.AddMessage(text);
+    if (id != 0)
+        AddMessageMenus(id);
+    return id;
+}
+
+bool CPinletApp::RunCommand(int command) {
+    CDataBase& store = Store();
+    switch (command) {
+    case CMainFrame::kCmdNewMessage:
+        CreateMessage(std::string());
+        return true;
+    case CMainFrame::kCmdShowAll:
+        store.ShowMessage(0, ShowCommand::Show);
+        return true;
+    case CMainFrame::kCmdHideAll:
+        store.ShowMessage(0, ShowCommand::Hide);
+        return true;
+    case CMainFrame::kCmdUpperLeft:
+        Arrange(arrangement::Corner::UpperLeft);
+        return true;
+    case CMainFrame::kCmdLowerLeft:
+        Arrange(arrangement::Corner::LowerLeft);
+        return true;
+    case CMainFrame::kCmdUpperRight:
+        Arrange(arrangement::Corner::UpperRight);
+        return true;
+    case CMainFrame::kCmdLowerRight:
+        Arrange(arrangement::Corner::LowerRight);
+        return true;
+    case CMainFrame::kCmdRelocate:
+        Relocate();
+        return true;
+    case CMainFrame::kCmdDeleteAll:
+        if (m_prompt.AskYesNo(strings::kDeleteAllConfirm, {}) == CPromptPort::Answer::Yes)
+            store.DeleteAll();
+        return true;
+    case CMainFrame::kCmdHelp:
+        ShowHelp();
+        return true;
+    case CMainFrame::kCmdAbout:
+        ShowAbout();
+        return true;
+    case CMainFrame::kCmdExit:
+        Exit();
+        return true;
+    default:
+        break;
+    }
+
+    const struct {
+        CMainFrame::EPopup Popup;
+        int First;
+        int Count;
+    } ranges[] = {
+        {CMainFrame::kDisplayMessage, kFirstDisplayMessage, kMenuSlots},
+        {CMainFrame::kDeleteMessage, kFirstDeleteMessage, kMenuSlots},
+        {CMainFrame::kDisplayGroup, kFirstDisplayGroup, kMenuGroups},
+        {CMainFrame::kDeleteGroup, kFirstDeleteGroup, kMenuGroups},
+    };
+    for (const auto& range : ranges) {
+        if (!InRange(command, range.First, range.Count))
+            continue;
+        QAction* item = FindItemByCommand(range.Popup, command);
+        if (item == nullptr)
+            return false;
+        DispatchItem(item, command);
+        return true;
+    }
+    return false;
+}
+
+void CPinletApp::DispatchItem(QAction* item, int command) {
+    CDataBase& store = Store();
+    // The check mark as it was before the item was chosen.
+    const bool checked = item->isChecked();
+    if (InRange(command, kFirstDisplayMessage, kMenuSlots)) {
+        store.ShowMessage(item->data().toInt(), checked ? ShowCommand::Hide : ShowCommand::Show);
+    } else if (InRange(command, kFirstDeleteMessage, kMenuSlots)) {
+        const int id = item->data().toInt();
+        if (m_prompt.AskYesNo(strings::kDeleteMessageConfirm, {}) == CPromptPort::Answer::Yes)
+            store.DeleteMessage(id);
+    } else if (InRange(command, kFirstDisplayGroup, kMenuGroups)) {
+        store.ShowGroup(item->data().toString().toStdString(), checked ? ShowCommand::Hide : ShowCommand::Show);
+    } else if (InRange(command, kFirstDeleteGroup, kMenuGroups)) {
+        const std::string name = item->data().toString().toStdString();
+        if (m_prompt.AskYesNo(strings::kDeleteMessageConfirm, {}) != CPromptPort::Answer::Yes)
+            return;
+        // The group itself stays.
+        std::vector<int> ids;
+        store.GetGroupMemberIds(name, ids);
+        for (const int id : ids)
+            store.DeleteMessage(id);
+    }
+}
+
+void CPinletApp::Exit() {
+    SaveSettings();
+    SaveModifiedMessages();
+    if (m_frame)
+        m_frame->Tray().Hide();
+    // exit, not quit: quit would first close (hide) every note, and a hidden
+    // note saves itself as hidden.
+    QCoreApplication::exit(0);
+}
+
+void CPinletApp::Arrange(arrangement::Corner corner) {
+    CDataBase& store = Store();
+    const QRect screen = PrimaryGeometry();
+    std::vector<arrangement::ArrangedNote> notes;
+    for (const CDataBase::SortedItem& item : store.BuildSortedList(m_application.OrderFlag))
+        notes.push_back({item.ID, store.GetWindowRect(item.ID), store.IsVisible(item.ID)});
+    for (const arrangement::Placement& placement :
+         arrangement::Arrange(notes, corner, screen.width(), screen.height(), m_application.MessageGap))
+        store.MoveMessage(placement.Id, screen.x() + placement.Position.X, screen.y() + placement.Position.Y);
+}
+
+void CPinletApp::Relocate() {
+    const std::vector<Rect> screens = ScreenRects();
+    Store().RelocateIntoScreen(screens.front(), screens);
+}
+
+QUrl CPinletApp::HelpUrl(const QString& programFolder) {
+    const QString program = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+    // Beside the program in the build tree; under share/ when installed.
+    const QStringList candidates{program + QStringLiteral("/help/index.html"),
+                                 program + QStringLiteral("/../share/quillet/help/index.html")};
+    for (const QString& candidate : candidates) {
+        const QFileInfo file(candidate);
+        if (file.isFile())
+            return QUrl::fromLocalFile(file.canonicalFilePath());
+    }
+    return QUrl();
+}
+
+void CPinletApp::ShowHelp() {
+    const QUrl url = HelpUrl();
+    if (url.isEmpty()) {
+        qCWarning(lcApp) << "no help page installed";
+        return;
+    }
+    if (m_urlOpener)
+        m_urlOpener(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+void CPinletApp::ShowAbout() {
+    QString version = QCoreApplication::applicationVersion();
+    QMessageBox::about(nullptr, tr("About Quillet!"),
+                       tr("<b>Quillet!</b> version %1<br>Sticky notes for the desktop that travel over the "
+                          "local network.")
+                           .arg(version.isEmpty() ? QStringLiteral("?") : version));
+}
+
+// ---- tray -------------------------------------------------------------------
+
+bool CPinletApp::SetUpTray() {
+    if (m_frame->CreateTrayIcon()) {
+        CMessageDlg::SetExtraMenu(nullptr);
+        return true;
+    }
+    qCInfo(lcApp) << "no notification area: the main menu is in every note's menu";
+    CMessageDlg::SetExtraMenu(m_frame->Menu());
+    if (m_options.TrayRecheckMs > 0 && m_options.TrayRecheckTries > 0) {
+        m_trayTries = 0;
+        m_trayTimer.start(m_options.TrayRecheckMs);
+    }
+    return false;
+}
+
+void CPinletApp::RecheckTray() {
+    if (m_exited || m_hasTray) {
+        m_trayTimer.stop();
+        return;
+    }
+    if (m_frame->CreateTrayIcon()) {
+        qCInfo(lcApp) << "notification area found: tray icon shown";
+        m_hasTray = true;
+        CMessageDlg::SetExtraMenu(nullptr);
+        m_trayTimer.stop();
+        return;
+    }
+    if (++m_trayTries >= m_options.TrayRecheckTries)
+        m_trayTimer.stop();
+}
+
+void CPinletApp::KeepMenuReachable() {
+    // Without a tray icon the menu lives in the notes' menus: some note must
+    // be there to offer it.
+    if (m_hasTray || m_exited)
+        return;
+    CDataBase& store = Store();
+    if (store.GetCount() == 0)
+        CreateMessage(std::string());
+}
+
+// ---- menus ------------------------------------------------------------------
+
+QString CPinletApp::StringText(int id) {
+    return AppStringText(id);
+}
+
+QAction* CPinletApp::AddItem(CMainFrame::EPopup popup, const QString& text, int command, const QVariant& data) {
+    QAction* item = Popup(popup)->addAction(text);
+    item->setData(data);
+    if (command == 0) {
+        // Beyond the command ranges: listed, but it cannot be chosen.
+        item->setEnabled(false);
+        return item;
+    }
+    item->setProperty(kCommandProperty, command);
+    connect(item, &QAction::triggered, this, [this, item, command] {
+        // Qt has flipped the check mark already; the store's events set it.
+        if (item->isCheckable())
+            item->setChecked(!item->isChecked());
+        DispatchItem(item, command);
+    });
+    return item;
+}
+
+QAction* CPinletApp::FindItemByCommand(CMainFrame::EPopup popup, int command) const {
+    for (QAction* item : Popup(popup)->actions())
+        if (item->property(kCommandProperty).toInt() == command)
+            return item;
+    return nullptr;
+}
+
+std::vector<QAction*> CPinletApp::FindItemsByData(CMainFrame::EPopup popup, const QVariant& data) const {
+    std::vector<QAction*> found;
+    for (QAction* item : Popup(popup)->actions())
+        if (item->data() == data)
+            found.push_back(item);
+    return found;
+}
+
+void CPinletApp::AddMessageMenus(int id) {
+    CDataBase& store = Store();
+    int slot = -1;
+    for (int s = 0; s < kMenuSlots; ++s) {
+        if (!m_slots[s]) {
+            slot = s;
+            break;
+        }
+    }
+    const QString text = MenuText(store.GetTitle(id));
+    int display = 0;
+    if (slot >= 0) {
+        m_slots[slot] = true;
+        display = kFirstDisplayMessage + slot;
+        store.SetMenuCommand(id, display);
+    }
+    QAction* item = AddItem(CMainFrame::kDisplayMessage, text, display, id);
+    item->setCheckable(true);
+    item->setChecked(store.IsVisible(id));
+    AddItem(CMainFrame::kDeleteMessage, text, display != 0 ? display + 500 : 0, id);
+    AddItem(CMainFrame::kSendMessage, text, display != 0 ? display + 900 : 0, id);
+}
+
+void CPinletApp::RemoveMessageMenus(int id) {
+    CDataBase& store = Store();
+    const int command = store.GetMenuCommand(id);
+    if (InRange(command, kFirstDisplayMessage, kMenuSlots))
+        m_slots[command - kFirstDisplayMessage] = false;
+    for (const auto popup : {CMainFrame::kDisplayMessage, CMainFrame::kDeleteMessage, CMainFrame::kSendMessage})
+        for (QAction* item : FindItemsByData(popup, id))
+            delete item;
+    // A group that loses its last member leaves the menus until they are rebuilt.
+    std::vector<std::string> groups;
+    store.GetMessageGroups(id, groups);
+    for (const std::string& name : groups)
+        if (store.GetGroupMemberCount(name) < 2)
+            RemoveGroupItems(name);
+}
+
+void CPinletApp::RemoveGroupItems(const std::string& name) {
+    const QVariant data(QString::fromStdString(name));
+    for (const auto popup : {CMainFrame::kDisplayGroup, CMainFrame::kDeleteGroup, CMainFrame::kSendGroup})
+        for (QAction* item : FindItemsByData(popup, data))
+            delete item;
+}
+
+void CPinletApp::Rename(int id, const std::string& title) {
+    const QString text = MenuText(title);
+    for (const auto popup : {CMainFrame::kDisplayMessage, CMainFrame::kDeleteMessage, CMainFrame::kSendMessage})
+        for (QAction* item : FindItemsByData(popup, id))
+            item->setText(text);
+}
+
+void CPinletApp::Check(int id, bool shown) {
+    CDataBase& store = Store();
+    for (QAction* item : FindItemsByData(CMainFrame::kDisplayMessage, id))
+        item->setChecked(shown);
+    std::vector<std::string> groups;
+    store.GetMessageGroups(id, groups);
+    for (const std::string& name : groups)
+        for (QAction* item : FindItemsByData(CMainFrame::kDisplayGroup, QString::fromStdString(name)))
+            item->setChecked(shown && store.IsGroupShown(name));
+}
+
+void CPinletApp::FillGroupMenus(const CGroup& table) {
+    CDataBase& store = Store();
+    for (const auto popup : {CMainFrame::kDisplayGroup, CMainFrame::kDeleteGroup, CMainFrame::kSendGroup}) {
+        const QList<QAction*> items = Popup(popup)->actions();
+        for (QAction* item : items)
+            delete item;
+    }
+    int k = 0;
+    for (const std::string& name : table.GetGroupNames()) {
+        const QString text = MenuText(name);
+        const QVariant data(QString::fromStdString(name));
+        const int display = k < kMenuGroups ? kFirstDisplayGroup + k : 0;
+        QAction* item = AddItem(CMainFrame::kDisplayGroup, text, display, data);
+        item->setCheckable(true);
+        item->setChecked(store.IsGroupShown(name));
+        AddItem(CMainFrame::kDeleteGroup, text, display != 0 ? display + 300 : 0, data);
+        AddItem(CMainFrame::kSendGroup, text, display != 0 ? display + 700 : 0, data);
+        if (display != 0)
+            store.SetGroupCommand(name, display);
+        ++k;
+    }
+}
+
+// ---- store events -----------------------------------------------------------
+
+void CPinletApp::OnShownChanged(int id, bool shown) {
+    Check(id, shown);
+}
+
+void CPinletApp::OnDeleted(int id) {
+    RemoveMessageMenus(id);
+    m_unsaved.erase(id);
+    if (!DeleteNoteFile(SavePath(), id))
+        qCWarning(lcApp) << "note file not deleted:" << NoteFilePath(SavePath(), id).c_str();
+    if (!m_hasTray)
+        QTimer::singleShot(0, this, &CPinletApp::KeepMenuReachable);
+}

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "core/app/InboundSlot.h"
+#include "core/note/Arrangement.h"
+#include "core/note/Rect.h"
+#include "core/store/DestInfo.h"
+#include "core/store/Group.h"
+#include "core/store/MessageEventHandler.h"
+#include "core/store/Properties.h"
+#include "ui/app/MainFrame.h"
+#include "ui/app/UiPrompt.h"
+
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class CAppServerHost;
+class CDataBase;
+class CLocalListener;
+class CReceiveServer;
+class QAction;
+class QMenu;
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+
+// The program: owns the settings, the note store, the hidden frame with the
+// tray icon and its menu, the receiving server, the local bridge listener and
+// the send log; keeps the menus in step with the notes; writes note files.
+// Lives on the user-interface thread; received items reach it through the
+// inbound slot by queued calls.
+class CPinletApp : public QObject {
+    Q_OBJECT
+
+public:
+    // At most this many notes; New message refuses beyond it.
+    static constexpr int kMaxMessages = 100;
+    // Menu slots for notes and groups that can be reached from the menus.
+    static constexpr int kMenuSlots = 100;
+    static constexpr int kMenuGroups = 25;
+    // Command ranges of the note and group pop-ups.
+    static constexpr int kFirstDisplayMessage = 32868;
+    static constexpr int kFirstDeleteMessage = kFirstDisplayMessage + 500; // 33368
+    static constexpr int kFirstSendMessage = kFirstDisplayMessage + 900;   // 33768
+    static constexpr int kFirstDisplayGroup = 33268;
+    static constexpr int kFirstDeleteGroup = kFirstDisplayGroup + 300; // 33568
+    static constexpr int kFirstSendGroup = kFirstDisplayGroup + 700;   // 33968
+    // The two hand-off commands.
+    static constexpr int kCmdInboundText = CInboundSlot::kPlainText;
+    static constexpr int kCmdInboundDocument = CInboundSlot::kNoteDocument;
+
+    struct Options {
+        // How long to wait before looking for a notification area again when
+        // there was none at start-up (a panel may come up later); 0 = never.
+        int TrayRecheckMs = 5000;
+        int TrayRecheckTries = 12;
+    };
+
+    // What the store reports, as the application handles it.
+    class CMessageEvent : public CMessageEventHandler {
+    public:
+        explicit CMessageEvent(CPinletApp& app) : m_app(app) {}
+
+        void OnShowChanged(int id, bool shown) override;
+        void OnDelete(int id) override;
+        void OnTitleChanged(int id, const std::string& title) override;
+        void OnSend(int id) override;
+        void OnRequest(int id, int kind) override;
+        void OnAddToGroup(int id, const std::string& group) override;
+        void OnRemoveFromGroup(int id, const std::string& group) override;
+        void GetGroupNames(std::vector<std::string>& out) override;
+        int GetMessageGroups(int id, std::vector<std::string>& out) override;
+        void OnSetGroups(int id, const std::vector<std::string>& groups) override;
+        void OnChanged(int id) override;
+
+    private:
+        CPinletApp& m_app;
+    };
+
+    CPinletApp();
+    explicit CPinletApp(const Options& options);
+    ~CPinletApp() override;
+    CPinletApp(const CPinletApp&) = delete;
+    CPinletApp& operator=(const CPinletApp&) = delete;
+
+    // Start-up: settings, notes, groups, server, send log, local listener,
+    // relocation. False when the program cannot run.
+    bool InitInstance();
+    // Releases everything in order and joins every network thread. Saves nothing.
+    void ExitInstance();
+
+    // Settings, then every modified note. Interactive: failures are shown;
+    // otherwise (a signal, the session ending) they are only logged.
+    bool SaveAllModified(bool interactive = true);
+    bool SaveSettings();
+    void LoadSettings();
+    // Writes every note that has changes not on disk yet. Goes on past a note
+    // that fails and reports the failure once (message 57695).
+    bool SaveModifiedMessages();
+    // Writes one note's file; false (nothing shown) when it could not be written.
+    bool SaveMessage(int id);
+    // SaveMessage, showing message 57695 when it fails.
+    bool SaveMessageReporting(int id);
+
+    bool StartServer();
+    void StopServer();
+    bool CreateLocalListener();
+
+    // A new note with the text; 0 and message 57670 when the store is full.
+    int CreateMessage(const std::string& text);
+    // Runs a command of the main menu as if its item had been chosen; false
+    // when no item has that command.
+    bool RunCommand(int command);
+    // The Exit command: settings and modified notes saved, icon removed, quit.
+    void Exit();
+
+    // Consumes the pending inbound item, if any (user-interface thread).
+    void HandleInbound();
+    CInboundSlot& InboundSlot() { return m_slot; }
+
+    // Menu maintenance.
+    void AddMessageMenus(int id);
+    void RemoveMessageMenus(int id);
+    void Rename(int id, const std::string& title);
+    void Check(int id, bool shown);
+    void FillGroupMenus(const CGroup& table);
+
+    void Arrange(arrangement::Corner corner);
+    void Relocate();
+
+    // Access for the wiring and for tests.
+    CDataBase& Store() const;
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    QMenu* Popup(CMainFrame::EPopup popup) const { return m_frame->Popup(popup); }
+    CUiPrompt& Prompt() { return m_prompt; }
+    CAppServerHost* ServerHost() const { return m_host.get(); }
+    CReceiveServer* Server() const { return m_server.get(); }
+    CLocalListener* LocalListener() const { return m_local.get(); }
+    const CDestInfo& SendLog() const { return m_sendLog; }
+    const ApplicationProperty& Application() const { return m_application; }
+    const NetworkProperty& Network() const { return m_network; }
+    const CGroup& Groups() const { return m_groups; }
+    const Rect& ScreenRect() const { return m_screenRect; }
+    std::string SavePath() const;
+    bool HasTray() const { return m_hasTray; }
+
+    // What opens the help page; unset means QDesktopServices::openUrl.
+    void SetUrlOpener(std::function<void(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
+    // The help page installed with the program in programFolder (default: the
+    // running program's), or an empty URL when none is found.
+    static QUrl HelpUrl(const QString& programFolder = QString());
+
+    // The translated text of a string id.
+    static QString StringText(int id);
+
+private:
+    void MainInitialisation();
+    void LoadAllMessages();
+    bool SetUpTray();
+    void RecheckTray();
+    void KeepMenuReachable();
+    void OnShownChanged(int id, bool shown);
+    void OnDeleted(int id);
+    void ReportSaveFailure();
+    void ShowHelp();
+    void ShowAbout();
+
+    void DispatchItem(QAction* action, int command);
+    QAction* AddItem(CMainFrame::EPopup popup, const QString& text, int command, const QVariant& data);
+    QAction* FindItemByCommand(CMainFrame::EPopup popup, int command) const;
+    std::vector<QAction*> FindItemsByData(CMainFrame::EPopup popup, const QVariant& data) const;
+    void RemoveGroupItems(const std::string& name);
+
+    Options m_options;
+    CUiPrompt m_prompt;
+    std::unique_ptr<CMessageEvent> m_event;
+    std::unique_ptr<CMainFrame> m_frame;
+
+    SheetProperty m_defaultSheet;
+    FontProperty m_defaultFont;
+    ApplicationProperty m_application;
+    NetworkProperty m_network;
+    CGroup m_groups;
+
+    std::array<bool, kMenuSlots> m_slots{};
+    CInboundSlot m_slot;
+    std::unique_ptr<CAppServerHost> m_host;
+    std::unique_ptr<CReceiveServer> m_server;
+    std::unique_ptr<CLocalListener> m_local;
+    CDestInfo m_sendLog{CDestInfo::kDefaultCapacity};
+
+    // Notes whose last save failed: saved again with the modified ones.
+    std::set<int> m_unsaved;
+    bool m_saving = false;
+    bool m_interactive = true;
+    bool m_reportingSaveFailure = false;
+    Rect m_screenRect;
+    bool m_hasTray = false;
+    int m_trayTries = 0;
+    QTimer m_trayTimer;
+    bool m_started = false;
+    bool m_exited = false;
+    std::function<void(const QUrl&)> m_urlOpener;
+};
