@@ -72,6 +72,8 @@ void CMainFrame::BuildMenu() {
     m_popups[kSendMessage] = new QMenu(messageTitle);
 
     m_menu->addSeparator();
+    AddCommand(m_menu, kCmdFind, tr("Find(&F)..."));
+    m_menu->addSeparator();
     AddCommand(m_menu, kCmdHelp, tr("Help(&H)..."));
     AddCommand(m_menu, kCmdAbout, tr("About Quillet!(&A)..."));
     m_menu->addSeparator();

@@ -14,6 +14,7 @@
 #include "ui/app/AppServerHost.h"
 #include "ui/app/AppStrings.h"
 #include "ui/app/TrayIcon.h"
+#include "ui/find/SearchDlg.h"
 #include "ui/note/MessageDlg.h"
 
 #include <QAction>
@@ -181,6 +182,8 @@ void CPinletApp::MainInitialisation() {
 
     LoadSendLog(CPaths::SendLogFile(), m_sendLog);
     CreateLocalListener();
+    // Modeless and hidden until "Find" is chosen.
+    m_find = std::make_unique<CSearchDlg>(store);
 
     m_screenRect = ToRect(PrimaryGeometry());
     if (m_application.EnableOutOfWindow != 1)
@@ -209,6 +212,7 @@ void CPinletApp::ExitInstance() {
     m_local.reset();
     m_host.reset();
     m_sendLog.RemoveAll();
+    m_find.reset(); // stops and joins a running search
 
     CMessageDlg::SetExtraMenu(nullptr);
     CMessageDlg::SetDefaultPromptPort(nullptr);
@@ -424,6 +428,9 @@ bool CPinletApp::RunCommand(int command) {
     case CMainFrame::kCmdDeleteAll:
         if (m_prompt.AskYesNo(strings::kDeleteAllConfirm, {}) == CPromptPort::Answer::Yes)
             store.DeleteAll();
+        return true;
+    case CMainFrame::kCmdFind:
+        m_find->ShowDialog();
         return true;
     case CMainFrame::kCmdHelp:
         ShowHelp();

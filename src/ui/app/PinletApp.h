@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+class CSearchDlg;
 class CAppServerHost;
 class CDataBase;
 class CLocalListener;
@@ -139,6 +140,7 @@ public:
     // Access for the wiring and for tests.
     CDataBase& Store() const;
     CMainFrame* MainFrame() const { return m_frame.get(); }
+    CSearchDlg* FindDialog() const { return m_find.get(); }
     QMenu* Popup(CMainFrame::EPopup popup) const { return m_frame->Popup(popup); }
     CUiPrompt& Prompt() { return m_prompt; }
     CAppServerHost* ServerHost() const { return m_host.get(); }
@@ -195,6 +197,7 @@ private:
     std::unique_ptr<CAppServerHost> m_host;
     std::unique_ptr<CReceiveServer> m_server;
     std::unique_ptr<CLocalListener> m_local;
+    std::unique_ptr<CSearchDlg> m_find;
     CDestInfo m_sendLog{CDestInfo::kDefaultCapacity};
 
     // Notes whose last save failed: saved again with the modified ones.

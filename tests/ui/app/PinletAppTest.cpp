@@ -6,6 +6,7 @@
 #include "core/store/FieldText.h"
 #include "ui/app/AppServerHost.h"
 #include "ui/app/AppStrings.h"
+#include "ui/find/SearchDlg.h"
 
 #include <QAction>
 #include <QMenu>
@@ -69,16 +70,22 @@ TEST_F(AppTest, StartsWithDefaultsWhenNoFileExists) {
     QMenu* menu = app.MainFrame()->Menu();
     EXPECT_EQ(menu->defaultAction(), menu->actions().first());
     EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("New message(&N)..."));
-    for (int command :
-         {CMainFrame::kCmdShowAll, CMainFrame::kCmdHideAll, CMainFrame::kCmdUpperLeft, CMainFrame::kCmdRelocate,
-          CMainFrame::kCmdDeleteAll, CMainFrame::kCmdHelp, CMainFrame::kCmdAbout, CMainFrame::kCmdExit})
+    for (int command : {CMainFrame::kCmdShowAll, CMainFrame::kCmdHideAll, CMainFrame::kCmdUpperLeft,
+                        CMainFrame::kCmdRelocate, CMainFrame::kCmdDeleteAll, CMainFrame::kCmdFind, CMainFrame::kCmdHelp,
+                        CMainFrame::kCmdAbout, CMainFrame::kCmdExit})
         EXPECT_NE(app.MainFrame()->Action(command), nullptr) << command;
-    for (int command : {CMainFrame::kCmdSendNewMessage, CMainFrame::kCmdFind, CMainFrame::kCmdProperty,
-                        CMainFrame::kCmdRetrieve, CMainFrame::kCmdGroupSettings})
+    for (int command : {CMainFrame::kCmdSendNewMessage, CMainFrame::kCmdProperty, CMainFrame::kCmdRetrieve,
+                        CMainFrame::kCmdGroupSettings})
         EXPECT_EQ(app.MainFrame()->Action(command), nullptr) << command;
     EXPECT_TRUE(app.Popup(CMainFrame::kDisplayMessage)->actions().isEmpty());
     EXPECT_EQ(app.Popup(CMainFrame::kDisplayMessage)->title(), QStringLiteral("Message"));
     EXPECT_EQ(app.Popup(CMainFrame::kDisplayGroup)->title(), QStringLiteral("Group"));
+
+    // Find opens the modeless find dialog, created hidden at start.
+    ASSERT_NE(app.FindDialog(), nullptr);
+    EXPECT_FALSE(app.FindDialog()->isVisible());
+    EXPECT_TRUE(app.RunCommand(CMainFrame::kCmdFind));
+    EXPECT_TRUE(app.FindDialog()->isVisible());
 
     // Exit writes the settings document.
     app.RunCommand(CMainFrame::kCmdExit);
