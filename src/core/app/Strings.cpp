@@ -30,7 +30,6 @@ const char* EnglishText(int id) {
         {kSendWithMessenger, "Send with Messenger(&M)..."},
         {kNewGroup, "New group"},
         {kGroupExists, "Group name already exist."},
-        {kChangeGroupMembers, "Do you really want to change the property for all belonged messages?"},
         {kMessageMenu, "Message"},
         {kMessageLimit, "Message limitation over."},
         {kDeleteAllConfirm, "Do you really want to delete all messages ?"},

@@ -34,7 +34,6 @@ constexpr int kSendWithMessenger = 57703;
 // Group settings dialog.
 constexpr int kNewGroup = 57668;
 constexpr int kGroupExists = 57671;
-constexpr int kChangeGroupMembers = 57700;
 // Application shell.
 constexpr int kMessageMenu = 57666;
 constexpr int kMessageLimit = 57670;

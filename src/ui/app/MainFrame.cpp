@@ -73,6 +73,7 @@ void CMainFrame::BuildMenu() {
 
     m_menu->addSeparator();
     AddCommand(m_menu, kCmdFind, tr("Find(&F)..."));
+    AddCommand(m_menu, kCmdGroupSettings, tr("Group settings(&G)..."));
     m_menu->addSeparator();
     AddCommand(m_menu, kCmdHelp, tr("Help(&H)..."));
     AddCommand(m_menu, kCmdAbout, tr("About Quillet!(&A)..."));

@@ -14,6 +14,8 @@
 #include "ui/app/AppServerHost.h"
 #include "ui/app/AppStrings.h"
 #include "ui/app/TrayIcon.h"
+#include "ui/dialogs/GroupDlg.h"
+#include "ui/dialogs/ModalRun.h"
 #include "ui/find/SearchDlg.h"
 #include "ui/note/MessageDlg.h"
 
@@ -87,9 +89,12 @@ void CPinletApp::CMessageEvent::OnSend(int) {
 
 void CPinletApp::CMessageEvent::OnRequest(int id, int kind) {
     // Kind 0 (bring the main window forward) has nothing to do: the frame is
-    // never shown. Kind 2 (group settings) arrives with its dialog.
+    // never shown.
     if (kind == kRequestSave)
         m_app.SaveMessageReporting(id);
+    else if (kind == kRequestGroupSettings)
+        // Queued: the note that asked may be deleted while the dialog runs.
+        QMetaObject::invokeMethod(&m_app, &CPinletApp::OpenGroupSettings, Qt::QueuedConnection);
 }
 
 void CPinletApp::CMessageEvent::OnAddToGroup(int, const std::string&) {}
@@ -429,6 +434,9 @@ bool CPinletApp::RunCommand(int command) {
         if (m_prompt.AskYesNo(strings::kDeleteAllConfirm, {}) == CPromptPort::Answer::Yes)
             store.DeleteAll();
         return true;
+    case CMainFrame::kCmdGroupSettings:
+        OpenGroupSettings();
+        return true;
     case CMainFrame::kCmdFind:
         m_find->ShowDialog();
         return true;
@@ -693,6 +701,29 @@ void CPinletApp::Check(int id, bool shown) {
     for (const std::string& name : groups)
         for (QAction* item : FindItemsByData(CMainFrame::kDisplayGroup, QString::fromStdString(name)))
             item->setChecked(shown && store.IsGroupShown(name));
+}
+
+void CPinletApp::OpenGroupSettings() {
+    CDataBase& store = Store();
+    std::vector<GroupMember> notes;
+    for (const CDataBase::SortedItem& item : store.BuildSortedList(CDataBase::kSortAscending | CDataBase::kSortById))
+        notes.push_back({item.ID, item.Title});
+    CGroupDlg dialog(std::move(notes), store.GetGroups(), m_defaultFont);
+    if (modalrun::Exec(dialog) != QDialog::Accepted)
+        return;
+
+    const CGroup table = dialog.GetGroups();
+    store.SetGroups(table, true);
+    if (table.GetChangeEntireMessage() == 1) {
+        for (const std::string& name : table.GetGroupNames()) {
+            const auto property = table.GetProperty(name);
+            if (property && property != m_groups.GetProperty(name) &&
+                m_prompt.AskYesNo(strings::kChangeGroupProperty, {name}) == CPromptPort::Answer::Yes)
+                store.ApplyGroupProperty(name);
+        }
+    }
+    m_groups = table;
+    FillGroupMenus(m_groups);
 }
 
 void CPinletApp::FillGroupMenus(const CGroup& table) {

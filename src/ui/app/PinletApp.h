@@ -133,6 +133,8 @@ public:
     void Rename(int id, const std::string& title);
     void Check(int id, bool shown);
     void FillGroupMenus(const CGroup& table);
+    // The group settings dialog; on OK the store and the menus take its table.
+    void OpenGroupSettings();
 
     void Arrange(arrangement::Corner corner);
     void Relocate();

@@ -6,9 +6,13 @@
 #include "core/store/FieldText.h"
 #include "ui/app/AppServerHost.h"
 #include "ui/app/AppStrings.h"
+#include "ui/dialogs/GroupDlg.h"
+#include "ui/dialogs/ModalRun.h"
 #include "ui/find/SearchDlg.h"
 
 #include <QAction>
+#include <QListWidget>
+#include <QTreeWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -70,12 +74,12 @@ TEST_F(AppTest, StartsWithDefaultsWhenNoFileExists) {
     QMenu* menu = app.MainFrame()->Menu();
     EXPECT_EQ(menu->defaultAction(), menu->actions().first());
     EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("New message(&N)..."));
-    for (int command : {CMainFrame::kCmdShowAll, CMainFrame::kCmdHideAll, CMainFrame::kCmdUpperLeft,
-                        CMainFrame::kCmdRelocate, CMainFrame::kCmdDeleteAll, CMainFrame::kCmdFind, CMainFrame::kCmdHelp,
-                        CMainFrame::kCmdAbout, CMainFrame::kCmdExit})
+    for (int command :
+         {CMainFrame::kCmdShowAll, CMainFrame::kCmdHideAll, CMainFrame::kCmdUpperLeft, CMainFrame::kCmdRelocate,
+          CMainFrame::kCmdDeleteAll, CMainFrame::kCmdFind, CMainFrame::kCmdGroupSettings, CMainFrame::kCmdHelp,
+          CMainFrame::kCmdAbout, CMainFrame::kCmdExit})
         EXPECT_NE(app.MainFrame()->Action(command), nullptr) << command;
-    for (int command : {CMainFrame::kCmdSendNewMessage, CMainFrame::kCmdProperty, CMainFrame::kCmdRetrieve,
-                        CMainFrame::kCmdGroupSettings})
+    for (int command : {CMainFrame::kCmdSendNewMessage, CMainFrame::kCmdProperty, CMainFrame::kCmdRetrieve})
         EXPECT_EQ(app.MainFrame()->Action(command), nullptr) << command;
     EXPECT_TRUE(app.Popup(CMainFrame::kDisplayMessage)->actions().isEmpty());
     EXPECT_EQ(app.Popup(CMainFrame::kDisplayMessage)->title(), QStringLiteral("Message"));
@@ -508,4 +512,35 @@ TEST_F(AppTest, JapaneseTextsOfTheApplication) {
               QStringLiteral("”10.0.0.1” からメッセージが届きました。受信しますか？"));
     QCoreApplication::removeTranslator(&translator);
     EXPECT_EQ(CPinletApp::StringText(strings::kMessageLimit), QStringLiteral("Message limitation over."));
+}
+
+TEST_F(AppTest, GroupSettingsReplaceTheTableAndRefillTheMenus) {
+    CPinletApp& app = Start();
+    const int id = app.CreateMessage("member to be");
+    ASSERT_NE(id, 0);
+    modalrun::SetHook([&](QDialog& dialog) {
+        auto& groups = dynamic_cast<CGroupDlg&>(dialog);
+        groups.AddGroup();
+        QTreeWidgetItem* node = groups.Tree()->currentItem();
+        groups.EndLabelEdit(node, QStringLiteral("Work"));
+        groups.Tree()->setCurrentItem(groups.GroupNode(QStringLiteral("Work")));
+        groups.List()->item(0)->setSelected(true);
+        groups.AddSelectedNotes();
+        groups.accept();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    EXPECT_TRUE(app.RunCommand(CMainFrame::kCmdGroupSettings));
+    modalrun::SetHook({});
+
+    EXPECT_EQ(Store().GetGroupMemberCount("Work"), 1);
+    std::vector<std::string> groups;
+    EXPECT_EQ(Store().GetMessageGroups(id, groups), 1);
+    ASSERT_EQ(app.Popup(CMainFrame::kDisplayGroup)->actions().size(), 1);
+    EXPECT_EQ(app.Popup(CMainFrame::kDisplayGroup)->actions().first()->text(), QStringLiteral("Work"));
+
+    // Cancel changes nothing.
+    modalrun::SetHook([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
+    EXPECT_TRUE(app.RunCommand(CMainFrame::kCmdGroupSettings));
+    modalrun::SetHook({});
+    EXPECT_EQ(Store().GetGroupMemberCount("Work"), 1);
 }
