@@ -1,4 +1,5 @@
 #include "ui/app/AppServerHost.h"
+#include "ui/dialogs/ConfirmDlg.h"
 
 #include "core/net/MessageList.h"
 #include "core/store/DataBase.h"
@@ -43,32 +44,18 @@ void CAppServerHost::AskToReceive(int stringId, const std::vector<std::string>& 
 }
 
 void CAppServerHost::ShowConfirmation(const QString& text, int expireSeconds, Reply<bool> reply) {
-    const QString title = QGuiApplication::applicationDisplayName();
-    auto* box = new QMessageBox(QMessageBox::Question, title.isEmpty() ? QStringLiteral("Quillet!") : title, text,
-                                QMessageBox::Ok | QMessageBox::Cancel);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setDefaultButton(QMessageBox::Ok);
-    box->setEscapeButton(QMessageBox::Cancel);
-    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    // One answer only, whichever way the box goes.
+    // Not modal: the program goes on while the question waits, and the
+    // dialog answers OK by itself once the time is up.
     auto pending = std::make_shared<Reply<bool>>(std::move(reply));
-    connect(box, &QMessageBox::finished, box, [box, pending] {
+    QPointer<CConfirmDlg> dialog = CConfirmDlg::Ask(nullptr, text, expireSeconds, [pending](bool accepted) {
         if (!*pending)
             return;
-        const bool accepted = box->clickedButton() == box->button(QMessageBox::Ok);
         auto answer = std::move(*pending);
         *pending = nullptr;
         answer(accepted);
     });
-    if (expireSeconds > 0) {
-        // Unanswered, the question closes itself as if OK were pressed.
-        QTimer::singleShot(expireSeconds * 1000, box, [box] { box->button(QMessageBox::Ok)->click(); });
-    }
     m_confirmations.erase(std::remove(m_confirmations.begin(), m_confirmations.end(), nullptr), m_confirmations.end());
-    m_confirmations.emplace_back(box);
-    // Not modal: the program goes on while the question waits.
-    box->show();
-    box->raise();
+    m_confirmations.push_back(dialog);
 }
 
 void CAppServerHost::GetMessageList(Reply<CMessageList> reply) {
@@ -103,14 +90,14 @@ void CAppServerHost::ReportError(int stringId, const std::vector<std::string>& a
 
 void CAppServerHost::Close() {
     m_closed = true;
-    for (const QPointer<QMessageBox>& box : m_confirmations)
+    for (const QPointer<CConfirmDlg>& box : m_confirmations)
         delete box.data();
     m_confirmations.clear();
 }
 
-std::vector<QMessageBox*> CAppServerHost::OpenConfirmations() const {
-    std::vector<QMessageBox*> open;
-    for (const QPointer<QMessageBox>& box : m_confirmations)
+std::vector<CConfirmDlg*> CAppServerHost::OpenConfirmations() const {
+    std::vector<CConfirmDlg*> open;
+    for (const QPointer<CConfirmDlg>& box : m_confirmations)
         if (!box.isNull() && box->isVisible())
             open.push_back(box.data());
     return open;

@@ -12,7 +12,7 @@
 class CDataBase;
 class CInboundSlot;
 class CPromptPort;
-class QMessageBox;
+class CConfirmDlg;
 
 // The receiving server's view of the desktop program. Callable from any
 // thread: every question is queued to the user-interface thread, which
@@ -40,7 +40,7 @@ public:
     void Close();
 
     // The confirmation boxes now open (user-interface thread).
-    std::vector<QMessageBox*> OpenConfirmations() const;
+    std::vector<CConfirmDlg*> OpenConfirmations() const;
 
 private:
     void ShowConfirmation(const QString& text, int expireSeconds, Reply<bool> reply);
@@ -53,5 +53,5 @@ private:
     NetworkProperty m_settings;
 
     bool m_closed = false; // user-interface thread only
-    std::vector<QPointer<QMessageBox>> m_confirmations;
+    std::vector<QPointer<CConfirmDlg>> m_confirmations;
 };

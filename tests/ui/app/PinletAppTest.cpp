@@ -6,6 +6,7 @@
 #include "core/store/FieldText.h"
 #include "ui/app/AppServerHost.h"
 #include "ui/app/AppStrings.h"
+#include "ui/dialogs/ConfirmDlg.h"
 #include "ui/dialogs/GroupDlg.h"
 #include "ui/dialogs/ModalRun.h"
 #include "ui/find/SearchDlg.h"
@@ -436,10 +437,10 @@ TEST_F(AppTest, ConfirmationClosesItselfAsYesAndNeverBlocks) {
     });
     asker.join();
     ASSERT_TRUE(PumpUntil([&] { return host.OpenConfirmations().size() == 2; }));
-    QMessageBox* first = host.OpenConfirmations()[0];
-    EXPECT_EQ(first->text(), QStringLiteral("Do you want to receive message from 192.0.2.7 ?"));
+    CConfirmDlg* first = host.OpenConfirmations()[0];
+    EXPECT_EQ(first->Text(), QStringLiteral("Do you want to receive message from 192.0.2.7 ?"));
     // The second is answered by the user; the first closes after a second.
-    host.OpenConfirmations()[1]->button(QMessageBox::Cancel)->click();
+    host.OpenConfirmations()[1]->CancelButton()->click();
     EXPECT_EQ(refused, std::optional<bool>(false));
     EXPECT_FALSE(expired.has_value());
     ASSERT_TRUE(PumpUntil([&] { return expired.has_value(); }, 3000));
