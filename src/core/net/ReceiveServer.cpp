@@ -14,6 +14,9 @@
 #include "core/stream/SocketInputStream.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <climits>
 #include <cstring>
 #include <exception>
@@ -22,6 +25,13 @@
 #include <netinet/in.h>
 #include <arpa/inet.h>
 
+namespace {
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
 class CReceiveServer::CSessionSocket : public CSimpleSocket {
 public:
     explicit CSessionSocket(CReceiveServer& server) : m_server(server), m_stream(this), m_input(&m_stream) {}
@@ -29,6 +39,10 @@ public:
 
     CReceiveServer& m_server;
     std::string m_peer;
+    // Steady-clock time of the last finished request (or the accept), and
+    // whether a request is being read or answered now.
+    std::atomic<std::int64_t> m_idleSinceMs{NowMs()};
+    std::atomic<bool> m_busy{false};
     // Callbacks of one socket never overlap, so the session's reader needs no lock.
     CSocketInputStream m_stream;
     CBufferedInputStream m_input;
@@ -259,18 +273,39 @@ void CReceiveServer::OnAccept(CSimpleAsyncSocket& listener) {
         return;
     }
     session->SetSendTimeout(m_options.SendTimeoutMs);
+    std::vector<std::shared_ptr<CSessionSocket>> idle;
+    bool admitted = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        TakeIdleSessionsLocked(idle);
         // A listener replaced or stopped meanwhile takes no more sessions.
-        if (m_listener.get() != &listener || static_cast<int>(m_sessions.size()) >= m_options.MaxSessions) {
-            session->Close();
-            return;
+        if (m_listener.get() == &listener && static_cast<int>(m_sessions.size()) < m_options.MaxSessions) {
+            m_sessions.emplace(session.get(), session);
+            admitted = true;
         }
-        m_sessions.emplace(session.get(), session);
+    }
+    // Closed outside the lock; a closed session's read callback finds it gone.
+    for (const auto& stale : idle)
+        stale->Close();
+    if (!admitted) {
+        session->Close();
+        return;
     }
     // StopServer may have closed it already; then this fails and it is gone.
     if (!session->SetInterest(CSimpleSocket::kInterestRead))
         EndSession(*session);
+}
+
+void CReceiveServer::TakeIdleSessionsLocked(std::vector<std::shared_ptr<CSessionSocket>>& idle) {
+    const std::int64_t limit = NowMs() - m_options.IdleTimeout.count();
+    for (auto it = m_sessions.begin(); it != m_sessions.end();) {
+        if (!it->second->m_busy && it->second->m_idleSinceMs < limit) {
+            idle.push_back(std::move(it->second));
+            it = m_sessions.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void CReceiveServer::EndSession(CSessionSocket& session) {
@@ -288,6 +323,14 @@ void CReceiveServer::EndSession(CSessionSocket& session) {
 
 void CReceiveServer::OnRead(CSessionSocket& session) {
     CCallbackCounter::CScope scope(m_callbacks);
+    session.m_busy = true;
+    struct IdleAgain {
+        CSessionSocket& session;
+        ~IdleAgain() {
+            session.m_idleSinceMs = NowMs();
+            session.m_busy = false;
+        }
+    } idleAgain{session};
     try {
         // Requests a peer sent back to back may already sit in the session's
         // buffer, where no readiness event would announce them: answer them all.

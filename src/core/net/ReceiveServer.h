@@ -12,6 +12,7 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+#include <vector>
 
 class CHTTPRequest;
 class CHTTPResponse;
@@ -45,6 +46,7 @@ public:
     static constexpr std::chrono::milliseconds kInboundWait{60000};
     // Open connections beyond this are closed at once: each costs a descriptor.
     static constexpr int kMaxSessions = 256;
+    static constexpr std::chrono::milliseconds kIdleTimeout{60000};
 
     struct Options {
         std::chrono::milliseconds RequestDeadline = kRequestDeadline;
@@ -53,6 +55,9 @@ public:
         std::chrono::milliseconds HostAnswerTimeout = kHostAnswerTimeout;
         std::chrono::milliseconds InboundWait = kInboundWait;
         int MaxSessions = kMaxSessions;
+        // A kept-alive session that sends nothing for this long is closed when
+        // a new peer connects, so idle peers cannot use up the sessions.
+        std::chrono::milliseconds IdleTimeout = kIdleTimeout;
     };
 
     // Results of Authenticate.
@@ -103,6 +108,9 @@ private:
     bool Answer(const CHTTPRequest& request, const std::string& peer, CHTTPResponse& response);
     EConfirm AskToReceive(const NetworkProperty& settings, const std::string& peer);
     void EndSession(CSessionSocket& session);
+    // Moves kept-alive sessions idle past the time-out out of the session list
+    // into idle, for the caller to close once it has let go of m_mutex.
+    void TakeIdleSessionsLocked(std::vector<std::shared_ptr<CSessionSocket>>& idle);
     void ForgetIdleSockets();
 
     CServerHost& m_host;

@@ -325,6 +325,33 @@ TEST_F(ReceiveServerTest, SlowPeerCostsOnlyItsOwnSession) {
     EXPECT_TRUE(m_host.Items().empty());
 }
 
+TEST_F(ReceiveServerTest, IdleKeptAliveSessionsGiveWayToNewPeers) {
+    // One session allowed: an idle kept-alive peer must not lock others out.
+    CReceiveServer::Options options;
+    options.MaxSessions = 1;
+    options.IdleTimeout = 200ms;
+    Start(AF_INET, options);
+    CClient idle;
+    Connect(idle);
+    CHTTPRequest keep = MakeRequest(CHTTPRequest::kPost, "/");
+    keep.SetHeader("Connection", "Keep-Alive");
+    CHTTPResponse response;
+    ASSERT_TRUE(idle.Exchange(keep, response));
+
+    // Still within its idle time it keeps its place.
+    CClient early;
+    Connect(early);
+    EXPECT_TRUE(early.ClosedWithin(2s));
+
+    std::this_thread::sleep_for(400ms);
+    CClient late;
+    Connect(late);
+    CHTTPRequest request = MakeRequest(CHTTPRequest::kPost, "/");
+    ASSERT_TRUE(late.Exchange(request, response = {}));
+    EXPECT_EQ(200, response.GetStatus());
+    EXPECT_TRUE(idle.ClosedWithin(2s));
+}
+
 TEST_F(ReceiveServerTest, OversizedBodyClosesTheConnection) {
     Start();
     CClient client;
