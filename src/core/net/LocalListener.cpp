@@ -40,13 +40,7 @@ CLocalListener::CLocalListener(CInboundSlot& slot, const Options& options) : m_s
 
 CLocalListener::~CLocalListener() {
     Close();
-    std::vector<std::shared_ptr<CSimpleSocket>> retired;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        retired.swap(m_retired);
-    }
-    for (const auto& socket : retired)
-        CSelectThread::Instance().WaitUntilIdle(socket.get());
+    m_retired.WaitAll();
     m_callbacks.WaitIdle();
 }
 
@@ -102,14 +96,10 @@ void CLocalListener::Close() {
         for (auto& item : m_connections)
             connections.push_back(std::move(item.second));
         m_connections.clear();
-        auto& select = CSelectThread::Instance();
-        std::erase_if(m_retired, [&](const std::shared_ptr<CSimpleSocket>& socket) {
-            return !select.IsRegistered(socket.get()) && select.WaitUntilIdle(socket.get(), 0);
-        });
-        if (listener)
-            m_retired.push_back(listener);
-        m_retired.insert(m_retired.end(), connections.begin(), connections.end());
     }
+    m_retired.Forget();
+    m_retired.Add(listener);
+    m_retired.AddAll(connections);
     if (listener)
         listener->Close();
     for (const auto& connection : connections)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/net/CallbackCounter.h"
+#include "core/net/RetiredSockets.h"
 #include "core/net/HTTPMessage.h"
 
 #include <chrono>
@@ -69,5 +70,5 @@ private:
     std::shared_ptr<CSimpleAsyncSocket> m_listener;
     int m_port = 0;
     std::unordered_map<const CSimpleAsyncSocket*, std::shared_ptr<CSimpleAsyncSocket>> m_connections;
-    std::vector<std::shared_ptr<CSimpleSocket>> m_retired;
+    CRetiredSockets m_retired;
 };

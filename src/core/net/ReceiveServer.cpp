@@ -124,13 +124,7 @@ CReceiveServer::CReceiveServer(CServerHost& host, const Options& options) : m_ho
 
 CReceiveServer::~CReceiveServer() {
     Shutdown();
-    std::vector<std::shared_ptr<CSimpleSocket>> retired;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        retired.swap(m_retired);
-    }
-    for (const auto& socket : retired)
-        CSelectThread::Instance().WaitUntilIdle(socket.get());
+    m_retired.WaitAll();
     m_callbacks.WaitIdle();
 }
 
@@ -194,8 +188,7 @@ bool CReceiveServer::StartServer() {
             return false;
         }
         previous = std::exchange(m_listener, listener);
-        if (previous)
-            m_retired.push_back(previous);
+        m_retired.Add(previous);
     }
     if (previous)
         previous->Close();
@@ -217,9 +210,8 @@ void CReceiveServer::StopServer() {
         for (auto& item : m_sessions)
             sessions.push_back(std::move(item.second));
         m_sessions.clear();
-        if (listener)
-            m_retired.push_back(listener);
-        m_retired.insert(m_retired.end(), sessions.begin(), sessions.end());
+        m_retired.Add(listener);
+        m_retired.AddAll(sessions);
     }
     if (listener)
         listener->Close();
@@ -227,20 +219,12 @@ void CReceiveServer::StopServer() {
     for (const auto& session : sessions)
         session->Close();
     m_answers.Cancel();
-    ForgetIdleSockets();
+    m_retired.Forget();
 }
 
 void CReceiveServer::Shutdown() {
     m_answers.Close();
     StopServer();
-}
-
-void CReceiveServer::ForgetIdleSockets() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    auto& select = CSelectThread::Instance();
-    std::erase_if(m_retired, [&](const std::shared_ptr<CSimpleSocket>& socket) {
-        return !select.IsRegistered(socket.get()) && select.WaitUntilIdle(socket.get(), 0);
-    });
 }
 
 bool CReceiveServer::IsRunning() const {

@@ -3,6 +3,7 @@
 #include "core/net/CallbackCounter.h"
 #include "core/net/HTTPMessage.h"
 #include "core/net/HostAnswers.h"
+#include "core/net/RetiredSockets.h"
 #include "core/net/SimpleSocket.h"
 #include "core/store/Properties.h"
 
@@ -111,7 +112,6 @@ private:
     // Moves kept-alive sessions idle past the time-out out of the session list
     // into idle, for the caller to close once it has let go of m_mutex.
     void TakeIdleSessionsLocked(std::vector<std::shared_ptr<CSessionSocket>>& idle);
-    void ForgetIdleSockets();
 
     CServerHost& m_host;
     const Options m_options;
@@ -123,5 +123,5 @@ private:
     std::unordered_map<const CSessionSocket*, std::shared_ptr<CSessionSocket>> m_sessions;
     // Closed sockets whose last callback may still be on its way; the
     // destructor waits for them.
-    std::vector<std::shared_ptr<CSimpleSocket>> m_retired;
+    CRetiredSockets m_retired;
 };
