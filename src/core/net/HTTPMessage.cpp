@@ -104,6 +104,32 @@ int LeadingNumber(std::string_view text) {
     return static_cast<int>(value);
 }
 
+bool ParseHeaders(const std::vector<std::string>& lines, int maxBody, bool keepEntityHeaders, HTTPHeaderMap& headers,
+                  std::string& contentType, int& length) {
+    length = 0;
+    bool haveLength = false;
+    std::string name, value;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        SplitHeader(lines[i], name, value);
+        if (EqualsNoCase(name, "Content-Length")) {
+            int announced = 0;
+            // Two differing lengths leave no way to tell where the message ends.
+            if (!ParseContentLength(value, maxBody, announced) || (haveLength && announced != length))
+                return false;
+            length = announced;
+            haveLength = true;
+            if (!keepEntityHeaders)
+                continue;
+        } else if (EqualsNoCase(name, "Content-Type")) {
+            contentType = value;
+            if (!keepEntityHeaders)
+                continue;
+        }
+        headers[name] = value;
+    }
+    return true;
+}
+
 bool ParseContentLength(std::string_view value, int maxBody, int& length) {
     if (value.empty())
         return false;

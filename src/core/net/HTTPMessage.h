@@ -58,6 +58,12 @@ int LeadingNumber(std::string_view text);
 // A Content-Length value: digits only, at most maxBody.
 bool ParseContentLength(std::string_view value, int maxBody, int& length);
 
+// The header lines after the first line of a head: Content-Length (checked, and it
+// must not be announced twice differently) and Content-Type go to length and
+// contentType; the entity headers stay in the map too when keepEntityHeaders is set.
+bool ParseHeaders(const std::vector<std::string>& lines, int maxBody, bool keepEntityHeaders, HTTPHeaderMap& headers,
+                  std::string& contentType, int& length);
+
 // Reads exactly length bytes. Fails when the stream ends or errs first, or on the deadline.
 bool ReadBody(CInputStream* in, int length, HTTPDeadline deadline, std::string& body);
 

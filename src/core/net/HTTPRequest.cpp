@@ -82,22 +82,8 @@ bool CHTTPRequest::Parse(CInputStream* in, HTTPDeadline deadline, int maxBody) {
         m_version = fields[2];
 
         int length = 0;
-        bool haveLength = false;
-        std::string name, value;
-        for (size_t i = 1; i < lines.size(); ++i) {
-            HTTPCodec::SplitHeader(lines[i], name, value);
-            if (HTTPCodec::EqualsNoCase(name, "Content-Length")) {
-                int announced = 0;
-                // Two differing lengths leave no way to tell where this request ends.
-                if (!HTTPCodec::ParseContentLength(value, maxBody, announced) || (haveLength && announced != length))
-                    return false;
-                length = announced;
-                haveLength = true;
-            } else if (HTTPCodec::EqualsNoCase(name, "Content-Type")) {
-                m_contentType = value;
-            }
-            m_headers[name] = value;
-        }
+        if (!HTTPCodec::ParseHeaders(lines, maxBody, true, m_headers, m_contentType, length))
+            return false;
         return HTTPCodec::ReadBody(in, length, deadline, m_body);
     } catch (const std::exception&) {
         // Out of memory or a failing stream: the request is refused.

@@ -40,22 +40,8 @@ bool CHTTPResponse::Parse(CInputStream* in, HTTPDeadline deadline, int maxBody) 
             m_reason = fields[2];
 
         int length = 0;
-        bool haveLength = false;
-        std::string name, value;
-        for (size_t i = 1; i < lines.size(); ++i) {
-            HTTPCodec::SplitHeader(lines[i], name, value);
-            if (HTTPCodec::EqualsNoCase(name, "Content-Length")) {
-                int announced = 0;
-                if (!HTTPCodec::ParseContentLength(value, maxBody, announced) || (haveLength && announced != length))
-                    return false;
-                length = announced;
-                haveLength = true;
-            } else if (HTTPCodec::EqualsNoCase(name, "Content-Type")) {
-                m_contentType = value;
-            } else {
-                m_headers[name] = value;
-            }
-        }
+        if (!HTTPCodec::ParseHeaders(lines, maxBody, false, m_headers, m_contentType, length))
+            return false;
         if (status == 0 || !HTTPCodec::ReadBody(in, length, deadline, m_body))
             return false;
         m_status = status;
