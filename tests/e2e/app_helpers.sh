@@ -25,6 +25,15 @@ app_click_window() { # window, button, repeat
     xdotool click --repeat "$repeat" --delay 80 "$button"
 }
 
+# Pids of the program started within this scenario: other scenarios run the
+# same binary at the same time, so the command line alone does not tell.
+app_own_pids() { # program
+    local pid
+    for pid in $(pgrep -f -x "$1"); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "HOME=$HOME" && echo "$pid"
+    done
+}
+
 app_save_folder() { echo "$XDG_DOCUMENTS_DIR/Quillet"; }
 app_note_files() { ls "$(app_save_folder)" 2>/dev/null | grep -v '_tmp$'; }
 

@@ -14,7 +14,7 @@ export QUILLET_APP_PATH=$QUILLET
 e2e_wait '[ "$(app_note_files | wc -l)" -eq 1 ]' 20 || e2e_fail "the text did not become a note"
 first=$(app_save_folder)/$(app_note_files | head -1)
 [[ $(app_note_text "$first") == *"started by the bridge"* ]] || e2e_fail "wrong text in $first"
-pid=$(pgrep -f -x "$QUILLET" | head -1)
+pid=$(app_own_pids "$QUILLET" | head -1)
 [ -n "$pid" ] || e2e_fail "the program is not running"
 E2E_PIDS+=("$pid")
 
@@ -24,7 +24,7 @@ sed -e 's/<SheetTitle Title="[^"]*"\/>/<SheetTitle Title="From a script"\/>/' \
 "$QUILLETFIRE" --file "$E2E_DIR/document" || e2e_fail "quilletfire --file reported failure"
 e2e_wait '[ -f "$(app_save_folder)/4242" ]' 10 || e2e_fail "the document did not become note 4242"
 grep -q 'Title="From a script"' "$(app_save_folder)/4242" || e2e_fail "title lost"
-[ "$(pgrep -c -f -x "$QUILLET")" -eq 1 ] || e2e_fail "a second program was started"
+[ "$(app_own_pids "$QUILLET" | wc -l)" -eq 1 ] || e2e_fail "a second program was started"
 
 # Standard input works too.
 printf 'piped text' | "$QUILLETFIRE" || e2e_fail "quilletfire from standard input reported failure"
