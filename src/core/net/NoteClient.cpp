@@ -10,9 +10,14 @@
 #include "core/stream/MemOutputStream.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 struct CNoteClient::State {
     struct Pending {
@@ -21,7 +26,13 @@ struct CNoteClient::State {
         std::string Host;
         int Port = 0;
         int NoteId = 0;
+        // A connector thread is still inside SendTo: only it may close the socket.
+        bool Connecting = false;
     };
+
+    // Few threads: an unreachable host costs one of them the connect time-out,
+    // and a group sent to many destinations must not make hundreds.
+    static constexpr size_t kMaxConnectors = 4;
 
     State(CClientListener* listener, CInboundSlot* inbound) : Listener(listener), Inbound(inbound) {}
 
@@ -37,7 +48,68 @@ struct CNoteClient::State {
     std::mutex ListenerMutex; // held while the listener is called, so the destructor can wait it out
     CClientListener* Listener;
     CInboundSlot* const Inbound;
+
+    // Background start.
+    void Enqueue(std::function<void()> job);
+    void StopConnectors();
+    void RunConnector();
+    std::atomic<bool> Background{false};
+    std::mutex QueueMutex; // guards the members below
+    std::condition_variable QueueReady;
+    std::deque<std::function<void()>> Jobs;
+    std::vector<std::thread> Connectors;
+    size_t IdleConnectors = 0;
+    bool Stopping = false;
 };
+
+void CNoteClient::State::Enqueue(std::function<void()> job) {
+    std::lock_guard<std::mutex> lock(QueueMutex);
+    if (Stopping)
+        return;
+    Jobs.push_back(std::move(job));
+    if (IdleConnectors >= Jobs.size() || Connectors.size() >= kMaxConnectors) {
+        QueueReady.notify_one();
+        return;
+    }
+    try {
+        Connectors.emplace_back([this] { RunConnector(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: a running connector takes the job in turn.
+        if (Connectors.empty())
+            Jobs.pop_back();
+    }
+}
+
+void CNoteClient::State::RunConnector() {
+    std::unique_lock<std::mutex> lock(QueueMutex);
+    for (;;) {
+        ++IdleConnectors;
+        QueueReady.wait(lock, [this] { return Stopping || !Jobs.empty(); });
+        --IdleConnectors;
+        if (Stopping)
+            return;
+        std::function<void()> job = std::move(Jobs.front());
+        Jobs.pop_front();
+        lock.unlock();
+        job();
+        lock.lock();
+    }
+}
+
+void CNoteClient::State::StopConnectors() {
+    std::vector<std::thread> connectors;
+    {
+        std::lock_guard<std::mutex> lock(QueueMutex);
+        Stopping = true;
+        Jobs.clear();
+        connectors.swap(Connectors);
+    }
+    QueueReady.notify_all();
+    // A connector in the middle of a connect finishes it first (bounded by the
+    // connect time-out); its request was cancelled, so it closes its socket.
+    for (std::thread& connector : connectors)
+        connector.join();
+}
 
 void CNoteClient::State::Finish(int requestId, ClientOutcome outcome) {
     std::shared_ptr<CSendMessage> socket;
@@ -144,6 +216,35 @@ void SetCredentials(CHTTPRequest& request, const std::string& user, const std::s
         request.SetAuthorization(user, password, digest);
 }
 
+// The connector's half of a background start.
+void ConnectInBackground(CNoteClient::State& state, const std::shared_ptr<CSendMessage>& socket, int id,
+                         const std::string& host, int port, const std::string& bytes) {
+    {
+        std::lock_guard<std::mutex> lock(state.Mutex);
+        if (state.PendingRequests.count(id) == 0)
+            return; // cancelled before it was begun
+    }
+    const bool sent = socket->SendTo(host, port, bytes.data(), static_cast<int>(bytes.size()));
+    bool cancelled = false;
+    {
+        std::lock_guard<std::mutex> lock(state.Mutex);
+        const auto it = state.PendingRequests.find(id);
+        if (it == state.PendingRequests.end())
+            cancelled = true;
+        else
+            it->second.Connecting = false;
+    }
+    if (cancelled) {
+        socket->Close();
+        return;
+    }
+    if (!sent) {
+        ClientOutcome outcome;
+        outcome.ErrorId = socket->GetErrorId();
+        state.Finish(id, std::move(outcome));
+    }
+}
+
 // Registers the request, then connects and sends it. The entry exists before the
 // socket can be called back, so the answer always finds it.
 CNoteClient::Started Start(const std::shared_ptr<CNoteClient::State>& state,
@@ -165,6 +266,19 @@ CNoteClient::Started Start(const std::shared_ptr<CNoteClient::State>& state,
         state->PendingRequests[id] = CNoteClient::State::Pending{socket, kind, host, port, noteId};
     }
     socket->SetResponse(response, static_cast<std::uintptr_t>(id));
+    if (state->Background) {
+        {
+            std::lock_guard<std::mutex> lock(state->Mutex);
+            state->PendingRequests[id].Connecting = true;
+        }
+        std::weak_ptr<CNoteClient::State> weak = state;
+        state->Enqueue([weak, socket, id, host, port, bytes = out.ToString()] {
+            const auto alive = weak.lock();
+            if (alive)
+                ConnectInBackground(*alive, socket, id, host, port, bytes);
+        });
+        return {id, 0};
+    }
     if (!socket->SendTo(host, port, out.GetBuffer(), out.GetLength())) {
         std::lock_guard<std::mutex> lock(state->Mutex);
         state->PendingRequests.erase(id);
@@ -184,6 +298,7 @@ CNoteClient::~CNoteClient() {
         m_state->Listener = nullptr;
     }
     CancelAll();
+    m_state->StopConnectors();
 }
 
 CNoteClient::Started CNoteClient::SendNote(const std::string& host, int port, int noteId, std::string_view document) {
@@ -235,11 +350,14 @@ bool CNoteClient::Cancel(int requestId) {
         const auto it = m_state->PendingRequests.find(requestId);
         if (it == m_state->PendingRequests.end())
             return false;
-        socket = std::move(it->second.Socket);
+        if (!it->second.Connecting)
+            socket = std::move(it->second.Socket);
         m_state->PendingRequests.erase(it);
     }
-    // Closing outside the lock: an answer being read fails at once and finds no entry.
-    socket->Close();
+    // Closing outside the lock: an answer being read fails at once and finds no
+    // entry. A socket still connecting is closed by its connector.
+    if (socket)
+        socket->Close();
     return true;
 }
 
@@ -249,8 +367,10 @@ void CNoteClient::CancelAll() {
         std::lock_guard<std::mutex> lock(m_state->Mutex);
         pending.swap(m_state->PendingRequests);
     }
-    for (auto& entry : pending)
-        entry.second.Socket->Close();
+    for (auto& entry : pending) {
+        if (!entry.second.Connecting)
+            entry.second.Socket->Close();
+    }
 }
 
 int CNoteClient::PendingCount() const {
@@ -260,4 +380,8 @@ int CNoteClient::PendingCount() const {
 
 void CNoteClient::SetConnectTimeout(int milliseconds) {
     m_state->ConnectTimeoutMs = milliseconds;
+}
+
+void CNoteClient::SetBackgroundStart(bool background) {
+    m_state->Background = background;
 }

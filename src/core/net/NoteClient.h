@@ -49,8 +49,8 @@ public:
 // The client side of the note protocol: delivers notes and texts, lists and
 // fetches another computer's notes. Requests are started on the caller's thread
 // (name resolution and connection set-up block it, bounded by the connect
-// time-out); answers are handled on the select thread and reported to the
-// listener. Every method may be called from any thread.
+// time-out) unless background start is on; answers are handled on the select
+// thread and reported to the listener. Every method may be called from any thread.
 class CNoteClient {
 public:
     static constexpr int kDefaultPort = 4126;
@@ -94,6 +94,12 @@ public:
     int PendingCount() const;
     // Applies to requests started afterwards; 0 = the system's own limit.
     void SetConnectTimeout(int milliseconds);
+    // Background start: every request returns its id at once and a few
+    // connector threads resolve, connect and send, so a user interface never
+    // waits on the network. A request that cannot be started is then reported
+    // to the listener like an answer (Status 0, ErrorId kInvalidDestination,
+    // kSocketCreateFailed or kSocketCannotConnect). Set before the first request.
+    void SetBackgroundStart(bool background);
 
     struct State;
 

@@ -301,3 +301,58 @@ TEST_F(NoteClientTest, ConcurrentRequestsAreEachReportedOnce) {
     EXPECT_EQ(started, listener.ids);
     EXPECT_EQ(started.end(), std::adjacent_find(started.begin(), started.end()));
 }
+
+TEST_F(NoteClientTest, BackgroundStartReportsEverythingThroughTheListener) {
+    struct CRecording : CClientListener {
+        void OnOutcome(const ClientOutcome& outcome) override {
+            std::lock_guard<std::mutex> lock(mutex);
+            outcomes.push_back(outcome);
+        }
+        size_t Count() {
+            std::lock_guard<std::mutex> lock(mutex);
+            return outcomes.size();
+        }
+        const ClientOutcome* Find(int id) {
+            std::lock_guard<std::mutex> lock(mutex);
+            for (const ClientOutcome& outcome : outcomes) {
+                if (outcome.RequestId == id)
+                    return &outcome;
+            }
+            return nullptr;
+        }
+        std::mutex mutex;
+        std::vector<ClientOutcome> outcomes;
+    } listener;
+    CScriptedServer server;
+    ASSERT_TRUE(server.Start());
+    {
+        CNoteClient client(&listener);
+        client.SetBackgroundStart(true);
+        const auto refused = client.SendText("127.0.0.1", ClosedPort(), "x");
+        const auto unknown = client.SendNote("no-such-host.invalid", 4126, 3, kNoteDocument);
+        const auto delivered = client.SendText("127.0.0.1", server.Port(), "fine");
+        // Failures to start come later, as outcomes, so every request has an id.
+        ASSERT_TRUE(refused);
+        ASSERT_TRUE(unknown);
+        ASSERT_TRUE(delivered);
+        ASSERT_TRUE(sockettest::WaitFor([&] { return listener.Count() == 3; }, std::chrono::seconds(10)));
+        EXPECT_EQ(strings::kSocketCannotConnect, listener.Find(refused.RequestId)->ErrorId);
+        EXPECT_EQ(strings::kInvalidDestination, listener.Find(unknown.RequestId)->ErrorId);
+        EXPECT_EQ(3, listener.Find(unknown.RequestId)->NoteId);
+        EXPECT_TRUE(listener.Find(delivered.RequestId)->Succeeded());
+        EXPECT_EQ(0, client.PendingCount());
+
+        // Requests cancelled while queued or connecting are never reported,
+        // and the client still goes down cleanly with some of them in flight.
+        server.Hold();
+        std::vector<int> ids;
+        for (int i = 0; i < 12; ++i)
+            ids.push_back(client.SendText("127.0.0.1", server.Port(), "held").RequestId);
+        for (int id : ids)
+            EXPECT_TRUE(client.Cancel(id));
+        for (int i = 0; i < 6; ++i)
+            client.SendText("127.0.0.1", server.Port(), "left to the destructor");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(3u, listener.Count());
+}
