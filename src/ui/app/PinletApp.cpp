@@ -17,6 +17,7 @@
 #include "ui/dialogs/GroupDlg.h"
 #include "ui/dialogs/ModalRun.h"
 #include "ui/find/SearchDlg.h"
+#include "ui/net/NetRequests.h"
 #include "ui/note/MessageDlg.h"
 
 #include <QAction>
@@ -186,6 +187,7 @@ void CPinletApp::MainInitialisation() {
         StartServer();
 
     LoadSendLog(CPaths::SendLogFile(), m_sendLog);
+    m_requests = std::make_unique<CNetRequests>(&m_slot);
     CreateLocalListener();
     // Modeless and hidden until "Find" is chosen.
     m_find = std::make_unique<CSearchDlg>(store);
@@ -209,6 +211,7 @@ void CPinletApp::ExitInstance() {
         m_server->Shutdown();
     if (m_local)
         m_local->Close();
+    m_requests.reset(); // cancels what is still out
     m_slot.Shutdown();
     CSelectThread::Instance().Stop();
     if (m_host)

@@ -27,6 +27,7 @@ class CSearchDlg;
 class CAppServerHost;
 class CDataBase;
 class CLocalListener;
+class CNetRequests;
 class CReceiveServer;
 class QAction;
 class QMenu;
@@ -148,6 +149,8 @@ public:
     CAppServerHost* ServerHost() const { return m_host.get(); }
     CReceiveServer* Server() const { return m_server.get(); }
     CLocalListener* LocalListener() const { return m_local.get(); }
+    // Requests to other computers; outcomes arrive on this thread.
+    CNetRequests* Requests() const { return m_requests.get(); }
     const CDestInfo& SendLog() const { return m_sendLog; }
     const ApplicationProperty& Application() const { return m_application; }
     const NetworkProperty& Network() const { return m_network; }
@@ -199,6 +202,7 @@ private:
     std::unique_ptr<CAppServerHost> m_host;
     std::unique_ptr<CReceiveServer> m_server;
     std::unique_ptr<CLocalListener> m_local;
+    std::unique_ptr<CNetRequests> m_requests;
     std::unique_ptr<CSearchDlg> m_find;
     CDestInfo m_sendLog{CDestInfo::kDefaultCapacity};
 
