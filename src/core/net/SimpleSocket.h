@@ -23,7 +23,9 @@
 class CSimpleSocket : public std::enable_shared_from_this<CSimpleSocket> {
 public:
     enum { kInterestRead = 1, kInterestWrite = 2 };
-    static constexpr int kListenBacklog = 5;
+    // The system's maximum: a burst of peers waits in the queue instead of
+    // having its connections reset.
+    static constexpr int kListenBacklog = SOMAXCONN;
 
     CSimpleSocket() = default;
     virtual ~CSimpleSocket();
