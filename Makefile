@@ -7,10 +7,12 @@ FUZZ_SECONDS ?= 60
 
 ASAN_BUILD   ?= build-asan
 TSAN_BUILD   ?= build-tsan
+# The Debian package is built for /usr, apart from the development build.
+DEB_BUILD    ?= build-deb
 # Test programs whose threads the thread sanitizer watches.
 TSAN_TESTS   ?= test_core_socket test_core_server test_core_client test_core_find
 
-.PHONY: all bootstrap configure build run test test-asan test-tsan bench fuzz clean
+.PHONY: all bootstrap configure build run test test-asan test-tsan bench fuzz package clean
 
 all: build
 
@@ -53,5 +55,14 @@ fuzz: bootstrap
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# quillet_<version>_<arch>.deb in $(DEB_BUILD), with the programs, the bridge
+# library, menu entry, icons, help and manual pages under /usr.
+package: bootstrap
+	@cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+		-DQUILLET_TESTS=OFF -DQUILLET_BENCH=OFF >/dev/null
+	@cmake --build $(DEB_BUILD) -j $(JOBS)
+	@cd $(DEB_BUILD) && cpack -G DEB
+	@ls -1 $(DEB_BUILD)/quillet_*.deb
+
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(DEB_BUILD)

@@ -426,4 +426,493 @@
         <translation>”%s” からメッセージが届きました。受信しますか？</translation>
     </message>
 </context>
+<context>
+    <name>CAppPropSheet</name>
+    <message>
+        <source>Property</source>
+        <translation>プロパティ</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>メッセージ</translation>
+    </message>
+    <message>
+        <source>Generic</source>
+        <translation>全般</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>ネットワーク</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>CPropGeneral</name>
+    <message>
+        <source>Register startup(&amp;S)</source>
+        <translation>スタートアップに入れる(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Save folder(&amp;P)</source>
+        <translation>保存先(&amp;P)</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Don't relocate messages when startup (&amp;J)</source>
+        <translation>メイン画面外にあるメッセージを起動時に補正しない (&amp;J)</translation>
+    </message>
+    <message>
+        <source>Sort rule</source>
+        <translation>整列ルール</translation>
+    </message>
+    <message>
+        <source>Ascend(&amp;A)</source>
+        <translation>昇順(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Decende(&amp;D)</source>
+        <translation>降順(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Date(&amp;C)</source>
+        <translation>生成日順(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Title(&amp;T)</source>
+        <translation>タイトル順(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Group(&amp;G)</source>
+        <translation>グループ別(&amp;G)</translation>
+    </message>
+    <message>
+        <source>Message gap(&amp;I)</source>
+        <translation>整列間隔(&amp;I)</translation>
+    </message>
+    <message>
+        <source>pixels</source>
+        <translation>ピクセル</translation>
+    </message>
+    <message>
+        <source>Save folder</source>
+        <translation>保存先フォルダ</translation>
+    </message>
+</context>
+<context>
+    <name>CPropMessage</name>
+    <message>
+        <source>Font(&amp;F)</source>
+        <translation>フォント(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Size(&amp;P)</source>
+        <translation>サイズ(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Pt</source>
+        <translation>ポイント</translation>
+    </message>
+    <message>
+        <source>Bold(&amp;B)</source>
+        <translation>太字(&amp;B)</translation>
+    </message>
+    <message>
+        <source>Italic(&amp;I)</source>
+        <translation>斜体(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Background Color</source>
+        <translation>背景色</translation>
+    </message>
+    <message>
+        <source>Font Color</source>
+        <translation>文字色</translation>
+    </message>
+    <message>
+        <source>Bringing the window top(&amp;T)</source>
+        <translation>ウィンドウを常に手前に表示(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Enable auto resize(&amp;A)</source>
+        <translation>ウィンドウサイズの自動調整(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Show move bar(&amp;M)</source>
+        <translation>ウィンドウ移動用バーの表示(&amp;M)</translation>
+    </message>
+</context>
+<context>
+    <name>CMainFrame</name>
+    <message>
+        <source>Property(&amp;O)...</source>
+        <translation>プロパティ(&amp;O)...</translation>
+    </message>
+</context>
+<context>
+    <name>CPropNetwork</name>
+    <message>
+        <source>Allow connection(&amp;E)</source>
+        <translation>他のコンピュータからの接続を許可する(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Address(&amp;A)</source>
+        <translation>アドレス(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Port(&amp;P)</source>
+        <translation>ポート(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Access limit(&amp;L)...</source>
+        <translation>接続制限(&amp;L)...</translation>
+    </message>
+    <message>
+        <source>Confirm message receive(&amp;C)</source>
+        <translation>メッセージの着信を確認する(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Confirmation dialog will be closed after</source>
+        <translation>確認ダイアログは</translation>
+    </message>
+    <message>
+        <source>sec.</source>
+        <translation>秒後に自動的に閉じる</translation>
+    </message>
+    <message>
+        <source>Allow message transfer(&amp;T)</source>
+        <translation>メッセージの転送を許可する(&amp;T)</translation>
+    </message>
+    <message>
+        <source>User ID(&amp;I)</source>
+        <translation>ユーザーID(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Password(&amp;S)</source>
+        <translation>パスワード(&amp;S)</translation>
+    </message>
+    <message>
+        <source>You should set User ID and Password when you enable message transfer.</source>
+        <translation>メッセージ転送を行う場合には、セキュリティのために
+ユーザーID、パスワードを設定することが望ましいです。</translation>
+    </message>
+</context>
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>About Quillet!</source>
+        <translation>Quillet! のバージョン情報</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>バージョン %1</translation>
+    </message>
+    <message>
+        <source>Sticky notes for the desktop that travel over the local network.</source>
+        <translation>ローカルネットワークで送り合えるデスクトップの付箋です。</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>ヘルプを開く</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CDestinationList</name>
+    <message>
+        <source>Destination address</source>
+        <translation>送り先アドレス</translation>
+    </message>
+    <message>
+        <source>Destination port number</source>
+        <translation>ポート番号</translation>
+    </message>
+    <message>
+        <source>Add(&amp;A)...</source>
+        <translation>追加(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Edit(&amp;E)...</source>
+        <translation>編集(&amp;E)...</translation>
+    </message>
+    <message>
+        <source>Delete(&amp;D)</source>
+        <translation>削除(&amp;D)</translation>
+    </message>
+</context>
+<context>
+    <name>CMessageSendDlg</name>
+    <message>
+        <source>Send message</source>
+        <translation>メッセージの送信</translation>
+    </message>
+    <message>
+        <source>Delete after sending(&amp;V)</source>
+        <translation>送信後に削除する(&amp;V)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>CSendSimpleTextDlg</name>
+    <message>
+        <source>Message Send</source>
+        <translation>メッセージ送信</translation>
+    </message>
+    <message>
+        <source>Save message(&amp;S)</source>
+        <translation>メッセージを保存する(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>送信</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>エラー</translation>
+    </message>
+</context>
+<context>
+    <name>CMainFrame</name>
+    <message>
+        <source>Send new message(&amp;S)...</source>
+        <translation>新しいメッセージを送る(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>Send(&amp;S)</source>
+        <translation>送信(&amp;S)</translation>
+    </message>
+</context>
+<context>
+    <name>CHostInfoDlg</name>
+    <message>
+        <source>Host Information</source>
+        <translation>ホスト情報</translation>
+    </message>
+    <message>
+        <source>Address(&amp;A)</source>
+        <translation>アドレス(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Port(&amp;P)</source>
+        <translation>ポート(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Find(&amp;F)...</source>
+        <translation>検索(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>CHostSearchDlg</name>
+    <message>
+        <source>Search host</source>
+        <translation>ホストの検索</translation>
+    </message>
+    <message>
+        <source>Host name</source>
+        <translation>ホスト名</translation>
+    </message>
+    <message>
+        <source>IP address</source>
+        <translation>IPアドレス</translation>
+    </message>
+    <message>
+        <source>About computer</source>
+        <translation>コンピュータの説明</translation>
+    </message>
+    <message>
+        <source>Find again(&amp;F)</source>
+        <translation>再検索(&amp;F)</translation>
+    </message>
+    <message>
+        <source>%1 (port %2)</source>
+        <translation>%1 (ポート %2)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>CNetInfoDlg</name>
+    <message>
+        <source>Network information</source>
+        <translation>ネットワーク情報</translation>
+    </message>
+    <message>
+        <source>Network address</source>
+        <translation>ネットワークアドレス</translation>
+    </message>
+    <message>
+        <source>Net mask</source>
+        <translation>ネットマスク</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>CAccessLimitDlg</name>
+    <message>
+        <source>Access limitation</source>
+        <translation>アクセス制限</translation>
+    </message>
+    <message>
+        <source>A connection from all computer is</source>
+        <translation>すべてのコンピュータからの接続を</translation>
+    </message>
+    <message>
+        <source>Allowed(&amp;P)</source>
+        <translation>許可する(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Denied(&amp;R)</source>
+        <translation>拒否する(&amp;R)</translation>
+    </message>
+    <message>
+        <source>except below</source>
+        <translation>（ただし以下を除く）</translation>
+    </message>
+    <message>
+        <source>IP address</source>
+        <translation>IPアドレス</translation>
+    </message>
+    <message>
+        <source>Net mask</source>
+        <translation>ネットマスク</translation>
+    </message>
+    <message>
+        <source>Add(&amp;A)...</source>
+        <translation>追加(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Edit(&amp;E)...</source>
+        <translation>編集(&amp;E)...</translation>
+    </message>
+    <message>
+        <source>Delete(&amp;D)</source>
+        <translation>削除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>CRetrieveMessageDlg</name>
+    <message>
+        <source>Retrieve message</source>
+        <translation>メッセージの取得</translation>
+    </message>
+    <message>
+        <source>Dest.(&amp;D)</source>
+        <translation>接続先(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Port(&amp;P)</source>
+        <translation>ポート(&amp;P)</translation>
+    </message>
+    <message>
+        <source>User ID(&amp;I)</source>
+        <translation>ユーザーID(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Password(&amp;S)</source>
+        <translation>パスワード(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Message List(&amp;L)</source>
+        <translation>メッセージリスト(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Retrieve</source>
+        <translation>取得</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>エラー</translation>
+    </message>
+</context>
+<context>
+    <name>CMainFrame</name>
+    <message>
+        <source>Retrieve message(&amp;R)...</source>
+        <translation>メッセージの取得(&amp;R)...</translation>
+    </message>
+</context>
+<context>
+    <name>CPinletApp</name>
+    <message>
+        <source>Invalid destination</source>
+        <translation>接続先の情報が不正です。</translation>
+    </message>
+    <message>
+        <source>Socket create failed.</source>
+        <comment>client</comment>
+        <translation>ソケットの生成に失敗しました。</translation>
+    </message>
+    <message>
+        <source>Socket can not connect.</source>
+        <translation>相手先に接続できませんでした。</translation>
+    </message>
+    <message>
+        <source>Your message was refused by destination.</source>
+        <translation>相手先からメッセージ受信が拒否されました。</translation>
+    </message>
+    <message>
+        <source>Failed for authentification.</source>
+        <translation>ユーザー認証に失敗しました。</translation>
+    </message>
+    <message>
+        <source>Retrieveing message list failed. Probably destination user deny to connect.</source>
+        <translation>メッセージリストの取得に失敗しました。おそらく、相手先はメッセージの転送を許可していません。</translation>
+    </message>
+</context>
 </TS>

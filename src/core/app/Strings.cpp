@@ -34,6 +34,14 @@ const char* EnglishText(int id) {
         {kMessageLimit, "Message limitation over."},
         {kDeleteAllConfirm, "Do you really want to delete all messages ?"},
         {kChangeGroupProperty, "Do you really want to change the property for all belonged messages?"},
+        {kSaveFolderTitle, "Save folder"},
+        {kPropertyCaption, "Property"},
+        {kHostNameColumn, "Host name"},
+        {kIpAddressColumn, "IP address"},
+        {kNetMaskColumn, "Net mask"},
+        {kAboutComputerColumn, "About computer"},
+        {kDestinationAddressColumn, "Destination address"},
+        {kDestinationPortColumn, "Destination port number"},
     };
     const auto it = texts.find(id);
     return it == texts.end() ? "" : it->second;

@@ -39,6 +39,17 @@ constexpr int kMessageMenu = 57666;
 constexpr int kMessageLimit = 57670;
 constexpr int kDeleteAllConfirm = 57685;
 constexpr int kChangeGroupProperty = 57700;
+// Application property sheet.
+constexpr int kSaveFolderTitle = 57667;
+constexpr int kPropertyCaption = 57672;
+// Host search and access limitation dialogs.
+constexpr int kHostNameColumn = 57693;
+constexpr int kIpAddressColumn = 57673;
+constexpr int kNetMaskColumn = 57674;
+constexpr int kAboutComputerColumn = 57694;
+// Send dialogs.
+constexpr int kDestinationAddressColumn = 57683;
+constexpr int kDestinationPortColumn = 57684;
 
 // The English text of an id, or an empty text for an unknown id.
 const char* EnglishText(int id);

@@ -24,6 +24,21 @@ QString AppStringText(int id) {
         return QCoreApplication::translate(context, "Socket create failed.");
     case strings::kReceiveConfirm:
         return QCoreApplication::translate(context, "Do you want to receive message from %s ?");
+    // Requests to other computers.
+    case strings::kInvalidDestination:
+        return QCoreApplication::translate(context, "Invalid destination");
+    case strings::kSocketCreateFailed:
+        // Same English as the server's 57687, another Japanese text.
+        return QCoreApplication::translate(context, "Socket create failed.", "client");
+    case strings::kSocketCannotConnect:
+        return QCoreApplication::translate(context, "Socket can not connect.");
+    case strings::kMessageRefused:
+        return QCoreApplication::translate(context, "Your message was refused by destination.");
+    case strings::kAuthenticationFailed:
+        return QCoreApplication::translate(context, "Failed for authentification.");
+    case strings::kListRetrieveFailed:
+        return QCoreApplication::translate(
+            context, "Retrieveing message list failed. Probably destination user deny to connect.");
     default:
         return CMessageDlg::StringText(id);
     }

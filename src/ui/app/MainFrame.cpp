@@ -20,9 +20,6 @@ CMainFrame::CMainFrame() {
 
 CMainFrame::~CMainFrame() {
     m_tray->Remove();
-    // The send pop-ups are not in the menu: they are owned here.
-    delete m_popups[kSendGroup];
-    delete m_popups[kSendMessage];
     delete m_menu;
 }
 
@@ -41,6 +38,8 @@ void CMainFrame::BuildMenu() {
 
     QAction* newMessage = AddCommand(m_menu, kCmdNewMessage, tr("New message(&N)..."));
     m_menu->setDefaultAction(newMessage);
+    AddCommand(m_menu, kCmdSendNewMessage, tr("Send new message(&S)..."));
+    AddCommand(m_menu, kCmdRetrieve, tr("Retrieve message(&R)..."));
 
     const QString groupTitle = AppStringText(strings::kGroupMenu);
     const QString messageTitle = AppStringText(strings::kMessageMenu);
@@ -66,14 +65,14 @@ void CMainFrame::BuildMenu() {
     remove->addSeparator();
     AddCommand(remove, kCmdDeleteAll, tr("Delete all(&A)"));
 
-    // Sending comes with its own dialogs; its pop-ups are kept up to date
-    // already but stay out of the menu until then.
-    m_popups[kSendGroup] = new QMenu(groupTitle);
-    m_popups[kSendMessage] = new QMenu(messageTitle);
+    QMenu* send = m_menu->addMenu(tr("Send(&S)"));
+    m_popups[kSendGroup] = send->addMenu(groupTitle);
+    m_popups[kSendMessage] = send->addMenu(messageTitle);
 
     m_menu->addSeparator();
     AddCommand(m_menu, kCmdFind, tr("Find(&F)..."));
     AddCommand(m_menu, kCmdGroupSettings, tr("Group settings(&G)..."));
+    AddCommand(m_menu, kCmdProperty, tr("Property(&O)..."));
     m_menu->addSeparator();
     AddCommand(m_menu, kCmdHelp, tr("Help(&H)..."));
     AddCommand(m_menu, kCmdAbout, tr("About Quillet!(&A)..."));

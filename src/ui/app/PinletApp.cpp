@@ -11,8 +11,10 @@
 #include "core/store/FieldText.h"
 #include "core/store/PropParser.h"
 #include "core/store/SendLogFile.h"
+#include "ui/app/AboutDlg.h"
 #include "ui/app/AppServerHost.h"
 #include "ui/app/AppStrings.h"
+#include "ui/app/HelpKey.h"
 #include "ui/app/TrayIcon.h"
 #include "ui/dialogs/GroupDlg.h"
 #include "ui/dialogs/ModalRun.h"
@@ -84,8 +86,9 @@ void CPinletApp::CMessageEvent::OnTitleChanged(int id, const std::string& title)
     m_app.Rename(id, title);
 }
 
-void CPinletApp::CMessageEvent::OnSend(int) {
-    // Sending arrives with its dialogs.
+void CPinletApp::CMessageEvent::OnSend(int id) {
+    // Queued: the note that asked may be deleted while the dialog runs.
+    QMetaObject::invokeMethod(&m_app, [app = &m_app, id] { app->OpenSendDialog(id); }, Qt::QueuedConnection);
 }
 
 void CPinletApp::CMessageEvent::OnRequest(int id, int kind) {
@@ -132,6 +135,7 @@ CPinletApp::CPinletApp() : CPinletApp(Options{}) {}
 CPinletApp::CPinletApp(const Options& options) : m_options(options) {
     m_trayTimer.setSingleShot(false);
     connect(&m_trayTimer, &QTimer::timeout, this, &CPinletApp::RecheckTray);
+    connect(new CHelpKey(this), &CHelpKey::Requested, this, &CPinletApp::ShowHelp);
 }
 
 CPinletApp::~CPinletApp() {
@@ -188,6 +192,8 @@ void CPinletApp::MainInitialisation() {
 
     LoadSendLog(CPaths::SendLogFile(), m_sendLog);
     m_requests = std::make_unique<CNetRequests>(&m_slot);
+    connect(m_requests.get(), &CNetRequests::Finished, this, &CPinletApp::OnFetchFinished);
+    connect(m_requests.get(), &CNetRequests::Finished, this, &CPinletApp::OnSendFinished);
     CreateLocalListener();
     // Modeless and hidden until "Find" is chosen.
     m_find = std::make_unique<CSearchDlg>(store);
@@ -212,7 +218,9 @@ void CPinletApp::ExitInstance() {
     if (m_local)
         m_local->Close();
     m_requests.reset(); // cancels what is still out
+    m_sends.clear();
     m_slot.Shutdown();
+    m_discovery.reset(); // withdraws the announcement and joins its thread
     CSelectThread::Instance().Stop();
     if (m_host)
         m_host->Close();
@@ -352,12 +360,25 @@ bool CPinletApp::StartServer() {
     m_host->SetNetworkSettings(m_network);
     if (!m_server)
         m_server = std::make_unique<CReceiveServer>(*m_host);
-    return m_server->StartServer();
+    if (!m_server->StartServer())
+        return false;
+    // Lets the host search of other computers find this one, on the port
+    // actually bound (port 0 in the settings means one the system picked).
+    std::string boundAddress;
+    int port = m_network.Port;
+    if (!m_server->GetListenAddress(boundAddress, port))
+        port = m_network.Port;
+    if (!m_discovery)
+        m_discovery = std::make_unique<CServiceDiscovery>();
+    m_discovery->Announce(static_cast<std::uint16_t>(port));
+    return true;
 }
 
 void CPinletApp::StopServer() {
     if (m_server)
         m_server->StopServer();
+    if (m_discovery)
+        m_discovery->Withdraw();
 }
 
 bool CPinletApp::CreateLocalListener() {
@@ -376,11 +397,13 @@ void CPinletApp::HandleInbound() {
         return;
     CDataBase& store = Store();
     int id = 0;
+    // No limit here: the sender was already told the note arrived, so
+    // refusing it now would lose it. Past 100 notes its menu items are greyed.
     if (item.Command == kCmdInboundText) {
-        id = CreateMessage(item.Bytes);
+        id = store.AddMessage(item.Bytes);
+        if (id != 0)
+            AddMessageMenus(id);
     } else if (item.Command == kCmdInboundDocument) {
-        // No limit here: the sender was already told the note arrived, so
-        // refusing it now would lose it. Past 100 notes its menu items are greyed.
         id = store.LoadMessage(item.Bytes.data(), static_cast<int>(item.Bytes.size()), true);
         if (id != 0) {
             AddMessageMenus(id);
@@ -440,6 +463,15 @@ bool CPinletApp::RunCommand(int command) {
     case CMainFrame::kCmdGroupSettings:
         OpenGroupSettings();
         return true;
+    case CMainFrame::kCmdProperty:
+        OpenPropertySheet();
+        return true;
+    case CMainFrame::kCmdRetrieve:
+        OpenRetrieveDialog();
+        return true;
+    case CMainFrame::kCmdSendNewMessage:
+        OpenSendTextDialog();
+        return true;
     case CMainFrame::kCmdFind:
         m_find->ShowDialog();
         return true;
@@ -465,6 +497,8 @@ bool CPinletApp::RunCommand(int command) {
         {CMainFrame::kDeleteMessage, kFirstDeleteMessage, kMenuSlots},
         {CMainFrame::kDisplayGroup, kFirstDisplayGroup, kMenuGroups},
         {CMainFrame::kDeleteGroup, kFirstDeleteGroup, kMenuGroups},
+        {CMainFrame::kSendMessage, kFirstSendMessage, kMenuSlots},
+        {CMainFrame::kSendGroup, kFirstSendGroup, kMenuGroups},
     };
     for (const auto& range : ranges) {
         if (!InRange(command, range.First, range.Count))
@@ -499,6 +533,10 @@ void CPinletApp::DispatchItem(QAction* item, int command) {
         store.GetGroupMemberIds(name, ids);
         for (const int id : ids)
             store.DeleteMessage(id);
+    } else if (InRange(command, kFirstSendMessage, kMenuSlots)) {
+        OpenSendDialog(item->data().toInt());
+    } else if (InRange(command, kFirstSendGroup, kMenuGroups)) {
+        OpenSendGroupDialog(item->data().toString().toStdString());
     }
 }
 
@@ -528,15 +566,23 @@ void CPinletApp::Relocate() {
     Store().RelocateIntoScreen(screens.front(), screens);
 }
 
-QUrl CPinletApp::HelpUrl(const QString& programFolder) {
+QUrl CPinletApp::HelpUrl(const QString& programFolder, const QLocale& locale) {
     const QString program = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
-    // Beside the program in the build tree; under share/ when installed.
-    const QStringList candidates{program + QStringLiteral("/help/index.html"),
-                                 program + QStringLiteral("/../share/quillet/help/index.html")};
-    for (const QString& candidate : candidates) {
-        const QFileInfo file(candidate);
-        if (file.isFile())
-            return QUrl::fromLocalFile(file.canonicalFilePath());
+    // Beside the program in the build tree; under share/ when installed. In
+    // each, the page in the user's language (index.ja.html) before the English one.
+    const QString language = locale.name().section(QLatin1Char('_'), 0, 0);
+    QStringList pages;
+    if (!language.isEmpty() && language != QLatin1String("C") && language != QLatin1String("en"))
+        pages << QStringLiteral("index.%1.html").arg(language);
+    pages << QStringLiteral("index.html");
+    const QStringList folders{program + QStringLiteral("/help/"),
+                              program + QStringLiteral("/../share/quillet/help/")};
+    for (const QString& folder : folders) {
+        for (const QString& page : pages) {
+            const QFileInfo file(folder + page);
+            if (file.isFile())
+                return QUrl::fromLocalFile(file.canonicalFilePath());
+        }
     }
     return QUrl();
 }
@@ -554,11 +600,9 @@ void CPinletApp::ShowHelp() {
 }
 
 void CPinletApp::ShowAbout() {
-    QString version = QCoreApplication::applicationVersion();
-    QMessageBox::about(nullptr, tr("About Quillet!"),
-                       tr("<b>Quillet!</b> version %1<br>Sticky notes for the desktop that travel over the "
-                          "local network.")
-                           .arg(version.isEmpty() ? QStringLiteral("?") : version));
+    CAboutDlg dialog(QCoreApplication::applicationVersion());
+    dialog.SetHelpOpener([this] { ShowHelp(); });
+    modalrun::Exec(dialog);
 }
 
 // ---- tray -------------------------------------------------------------------

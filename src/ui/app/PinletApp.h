@@ -7,9 +7,11 @@
 #include "core/store/Group.h"
 #include "core/store/MessageEventHandler.h"
 #include "core/store/Properties.h"
+#include "platform/ServiceDiscovery.h"
 #include "ui/app/MainFrame.h"
 #include "ui/app/UiPrompt.h"
 
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
@@ -18,12 +20,15 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 class CSearchDlg;
+class CAppPropSheet;
+struct ClientOutcome;
 class CAppServerHost;
 class CDataBase;
 class CLocalListener;
@@ -64,6 +69,10 @@ public:
         // there was none at start-up (a panel may come up later); 0 = never.
         int TrayRecheckMs = 5000;
         int TrayRecheckTries = 12;
+        // The start-up entry's folders; empty: the user's autostart folder
+        // ($XDG_CONFIG_HOME/autostart) and the system's (/etc/xdg/autostart).
+        std::string AutostartUserFolder;
+        std::string AutostartAllUsersFolder;
     };
 
     // What the store reports, as the application handles it.
@@ -136,6 +145,25 @@ public:
     void FillGroupMenus(const CGroup& table);
     // The group settings dialog; on OK the store and the menus take its table.
     void OpenGroupSettings();
+    // The retrieve dialog (command 32797); after "Retrieve" the chosen notes are
+    // fetched in order and the send log takes the dialog's list.
+    void OpenRetrieveDialog();
+    // The application property sheet (command 32771): the server is down
+    // while it is open; on OK the settings, the defaults of new notes and the
+    // start-up entry take its values and are saved.
+    void OpenPropertySheet();
+    // The send dialog for one note (Send/Message, a note's own Send) or for every
+    // note of a group (Send/Group); on OK the notes go to the chosen destinations
+    // and the send log takes the dialog's list. Cancel changes nothing.
+    void OpenSendDialog(int id);
+    void OpenSendGroupDialog(const std::string& group);
+    // The plain-text dialog (command 32796); on OK the text may become a note
+    // and the send log takes the dialog's list.
+    void OpenSendTextDialog();
+    // The note to every destination, one connection each. With deleteAfter the
+    // note is deleted once some destination has accepted it; refused everywhere,
+    // it stays.
+    void SendNoteTo(int id, const std::vector<DestEntry>& destinations, bool deleteAfter);
 
     void Arrange(arrangement::Corner corner);
     void Relocate();
@@ -151,6 +179,8 @@ public:
     CLocalListener* LocalListener() const { return m_local.get(); }
     // Requests to other computers; outcomes arrive on this thread.
     CNetRequests* Requests() const { return m_requests.get(); }
+    // The DNS-SD announcement of the receiving server; null until the server first started.
+    CServiceDiscovery* Discovery() const { return m_discovery.get(); }
     const CDestInfo& SendLog() const { return m_sendLog; }
     const ApplicationProperty& Application() const { return m_application; }
     const NetworkProperty& Network() const { return m_network; }
@@ -162,8 +192,9 @@ public:
     // What opens the help page; unset means QDesktopServices::openUrl.
     void SetUrlOpener(std::function<void(const QUrl&)> opener) { m_urlOpener = std::move(opener); }
     // The help page installed with the program in programFolder (default: the
-    // running program's), or an empty URL when none is found.
-    static QUrl HelpUrl(const QString& programFolder = QString());
+    // running program's), in the locale's language when there is a page for
+    // it, or an empty URL when none is found.
+    static QUrl HelpUrl(const QString& programFolder = QString(), const QLocale& locale = QLocale());
 
     // The translated text of a string id.
     static QString StringText(int id);
@@ -177,6 +208,12 @@ private:
     void OnShownChanged(int id, bool shown);
     void OnDeleted(int id);
     void ReportSaveFailure();
+    // Failed fetches of the application's own requests, shown by string id.
+    void OnFetchFinished(const ClientOutcome& outcome);
+    // Outcomes of the notes sent by SendNoteTo.
+    void OnSendFinished(const ClientOutcome& outcome);
+    // Takes the list back as the send log and writes the file.
+    void ReplaceSendLog(const CDestInfo& list);
     void ShowHelp();
     void ShowAbout();
 
@@ -203,6 +240,7 @@ private:
     std::unique_ptr<CReceiveServer> m_server;
     std::unique_ptr<CLocalListener> m_local;
     std::unique_ptr<CNetRequests> m_requests;
+    std::unique_ptr<CServiceDiscovery> m_discovery;
     std::unique_ptr<CSearchDlg> m_find;
     CDestInfo m_sendLog{CDestInfo::kDefaultCapacity};
 
@@ -218,4 +256,13 @@ private:
     bool m_started = false;
     bool m_exited = false;
     std::function<void(const QUrl&)> m_urlOpener;
+    CAppPropSheet* m_propSheet = nullptr; // while the property sheet is open
+    // One SendNoteTo call: with DeleteAfter the note is deleted at its first acceptance.
+    struct SendBatch {
+        int NoteId = 0;
+        bool DeleteAfter = false;
+        bool Delivered = false;
+    };
+    // Notes on their way, by request id.
+    std::map<int, std::shared_ptr<SendBatch>> m_sends;
 };

@@ -7,6 +7,7 @@
 #include "core/store/FieldText.h"
 #include "core/store/PromptPort.h"
 #include "core/store/PropParser.h"
+#include "platform/Messenger.h"
 #include "ui/dialogs/FontDlg.h"
 #include "ui/dialogs/ModalRun.h"
 #include "ui/dialogs/PropertyDlg.h"
@@ -46,6 +47,15 @@ CPromptPort* g_defaultPrompt = nullptr;
 CMessageDlg::LinkOpener g_linkOpener;
 int g_reminderPeriod = reminder::kTimerPeriodMs;
 QPointer<QMenu> g_extraMenu;
+CMessenger* g_messenger = nullptr;
+
+// Where "Send with Messenger" appears while a messenger runs.
+constexpr int kMessengerPosition = 9;
+
+CMessenger& Messenger() {
+    static CMessenger shared;
+    return g_messenger != nullptr ? *g_messenger : shared;
+}
 
 // The menu as it stands before the window's own changes; 0 is a separator.
 // Commands of later features slot in here by position.
@@ -59,6 +69,7 @@ constexpr int kMenuLayout[] = {
     CMessageDlg::kCmdTopMost,
     CMessageDlg::kCmdAutoResize,
     CMessageDlg::kCmdGroupMenu,
+    CMessageDlg::kCmdSend,
     0,
     CMessageDlg::kCmdMoveToTitle,
     CMessageDlg::kCmdProperty,
@@ -892,8 +903,35 @@ QMenu* CMessageDlg::PrepareContextMenu() {
     Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
     Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
     RebuildGroupMenu();
+    UpdateMessengerItem();
     UpdateExtraMenu();
     return m_menu;
+}
+
+void CMessageDlg::SetMessenger(CMessenger* messenger) {
+    g_messenger = messenger;
+}
+
+void CMessageDlg::UpdateMessengerItem() {
+    const bool running = Messenger().IsMessengerRunning();
+    const QList<QAction*> actions = m_menu->actions();
+    QAction* current = actions.size() > kMessengerPosition ? actions[kMessengerPosition] : nullptr;
+    const bool present = current != nullptr && !current->isSeparator() &&
+                         current->data().userType() == QMetaType::Int &&
+                         current->data().toInt() == kCmdSendWithMessenger;
+    if (running && !present) {
+        auto* item = new QAction(CommandText(kCmdSendWithMessenger), m_menu);
+        item->setData(kCmdSendWithMessenger);
+        connect(item, &QAction::triggered, this, [this] { RunCommand(kCmdSendWithMessenger); });
+        m_menu->insertAction(current, item);
+    } else if (!running && present) {
+        m_menu->removeAction(current);
+        delete current;
+    }
+}
+
+void CMessageDlg::SendWithMessenger() {
+    Messenger().PutPluginMessage(Serialize());
 }
 
 void CMessageDlg::UpdateExtraMenu() {
@@ -986,6 +1024,13 @@ void CMessageDlg::RunCommand(int command) {
         break;
     case kCmdProperty:
         EditProperty();
+        break;
+    case kCmdSendWithMessenger:
+        SendWithMessenger();
+        break;
+    case kCmdSend:
+        if (m_handler != nullptr)
+            m_handler->OnSend(GetId());
         break;
     case kCmdGroupSettings:
         if (m_handler != nullptr)

@@ -17,6 +17,7 @@
 #include <vector>
 
 class CMessageEventHandler;
+class CMessenger;
 class CPromptPort;
 class QAction;
 class QMenu;
@@ -110,6 +111,9 @@ public:
     // A menu the application appends to every note's context menu (its own
     // menu, where no tray icon offers it); null removes it.
     static void SetExtraMenu(QMenu* menu);
+    // The messenger asked each time a context menu opens and given "Send with
+    // Messenger"; null = the program's one shared instance.
+    static void SetMessenger(CMessenger* messenger);
 
     // The reminder timer's period (milliseconds); tests shorten it. The clock
     // it reads is uiclock::Now, its sounds go to CSoundPort::Default.
@@ -167,6 +171,8 @@ private:
     void ShowContextMenu(const QPoint& globalPos);
     void RebuildGroupMenu();
     void UpdateExtraMenu();
+    void UpdateMessengerItem();
+    void SendWithMessenger();
     void MoveSelectionToTitle();
     void ToggleTopMost();
     void ToggleAutoResize();

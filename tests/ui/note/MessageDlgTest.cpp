@@ -338,7 +338,8 @@ TEST_F(MessageDlgTest, MenuGreysChecksAndTogglesTopMostInPlace) {
     for (QAction* action : menu->actions())
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(texts, (QStringList{"Undo(&U)", "Copy(&C)", "Paste(&P)", "Cut(&D)", "-", "Font(&F)...",
-                                  "Top most window(&T)", "Auto resize(&A)", "Group(&G)", "-", "Move to title(&L)",
+                                  "Top most window(&T)", "Auto resize(&A)", "Group(&G)", "Send message(&S)...", "-",
+                                  "Move to title(&L)",
                                   "Property(&O)...", "Hide(&H)", "Dispose message(&X)"}));
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdCopy)->isEnabled());
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdCut)->isEnabled());

@@ -1,0 +1,103 @@
+// Sending notes and plain texts to other computers: the commands and the
+// outcomes of the notes sent.
+#include "ui/app/PinletApp.h"
+
+#include "core/app/Paths.h"
+#include "core/net/NoteClient.h"
+#include "core/store/DataBase.h"
+#include "core/store/SendLogFile.h"
+#include "ui/dialogs/ModalRun.h"
+#include "ui/net/MessageSendDlg.h"
+#include "ui/net/NetRequests.h"
+#include "ui/net/SendSimpleTextDlg.h"
+
+namespace {
+
+// The send dialog, filled from the send log; false when it was cancelled.
+bool RunSendDialog(CMessageSendDlg& dialog, const CDestInfo& sendLog, int defaultPort) {
+    dialog.SetDestinations(sendLog);
+    dialog.SetDefaultPort(defaultPort);
+    return modalrun::Exec(dialog) == QDialog::Accepted;
+}
+
+} // namespace
+
+void CPinletApp::OpenSendDialog(int id) {
+    if (!m_requests || Store().GetMessage(id) == nullptr)
+        return;
+    CMessageSendDlg dialog;
+    if (!RunSendDialog(dialog, m_sendLog, m_network.Port))
+        return;
+    // The note may have gone while the dialog was open; the list still counts.
+    if (Store().GetMessage(id) != nullptr)
+        SendNoteTo(id, dialog.Chosen(), dialog.DeleteAfterSending());
+    ReplaceSendLog(dialog.Destinations());
+}
+
+void CPinletApp::OpenSendGroupDialog(const std::string& group) {
+    if (!m_requests)
+        return;
+    CMessageSendDlg dialog;
+    if (!RunSendDialog(dialog, m_sendLog, m_network.Port))
+        return;
+    // The members as they are now, not as they were when the dialog opened.
+    std::vector<int> ids;
+    Store().GetGroupMemberIds(group, ids);
+    for (const int id : ids)
+        SendNoteTo(id, dialog.Chosen(), dialog.DeleteAfterSending());
+    ReplaceSendLog(dialog.Destinations());
+}
+
+void CPinletApp::OpenSendTextDialog() {
+    CSendSimpleTextDlg dialog;
+    dialog.SetDestinations(m_sendLog);
+    dialog.SetDefaultPort(m_network.Port);
+    if (modalrun::Exec(dialog) != QDialog::Accepted)
+        return;
+    if (dialog.SaveMessage())
+        CreateMessage(dialog.Text());
+    ReplaceSendLog(dialog.Destinations());
+}
+
+void CPinletApp::SendNoteTo(int id, const std::vector<DestEntry>& destinations, bool deleteAfter) {
+    if (!m_requests || destinations.empty())
+        return;
+    const std::string document = Store().Serialize(id);
+    if (document.empty())
+        return;
+    auto batch = std::make_shared<SendBatch>();
+    batch->NoteId = id;
+    batch->DeleteAfter = deleteAfter;
+    for (const DestEntry& destination : destinations) {
+        const CNoteClient::Started started =
+            m_requests->Client().SendNote(destination.Name, destination.Port, id, document);
+        if (started)
+            m_sends[started.RequestId] = batch;
+        else
+            m_prompt.ShowMessage(started.ErrorId, {}, CPromptPort::Icon::Exclamation);
+    }
+}
+
+void CPinletApp::OnSendFinished(const ClientOutcome& outcome) {
+    const auto it = m_sends.find(outcome.RequestId);
+    if (it == m_sends.end() || outcome.Kind != ClientOutcome::EKind::SendNote)
+        return;
+    const std::shared_ptr<SendBatch> batch = it->second;
+    m_sends.erase(it);
+    if (outcome.Succeeded()) {
+        // Deleted only once a copy is safe elsewhere, and only once.
+        if (batch->DeleteAfter && !batch->Delivered && Store().GetMessage(batch->NoteId) != nullptr)
+            Store().DeleteMessage(batch->NoteId);
+        batch->Delivered = true;
+        return;
+    }
+    // 57682 for a refused authorisation, 57680 for any other refusal, or why
+    // the request could not be made.
+    m_prompt.ShowMessage(outcome.ErrorId, {}, CPromptPort::Icon::Exclamation);
+}
+
+void CPinletApp::ReplaceSendLog(const CDestInfo& list) {
+    m_sendLog = list;
+    if (!SaveSendLog(CPaths::SendLogFile(), m_sendLog))
+        qCWarning(lcApp) << "send log not saved:" << CPaths::SendLogFile().c_str();
+}

@@ -1,0 +1,289 @@
+#include "ui/net/HostSearchDlg.h"
+
+#include "core/app/Strings.h"
+#include "core/store/Properties.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kPortRole = Qt::UserRole;
+
+// Rows compare by the text of the sorted column, ignoring case.
+class CHostItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
+        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+    }
+};
+
+// A header that shows the sort direction as a small arrow right of the sorted
+// column's text: up for ascending, down for descending.
+class CArrowHeader : public QHeaderView {
+public:
+    static constexpr int kArrowWidth = 9;
+    static constexpr int kArrowHeight = 5;
+    static constexpr int kArrowGap = 6;
+
+    explicit CArrowHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    // column -1 removes the arrow.
+    void SetArrow(int column, bool up) {
+        m_column = column;
+        m_up = up;
+        viewport()->update();
+    }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        painter->save();
+        QHeaderView::paintSection(painter, rect, logicalIndex);
+        painter->restore();
+        if (logicalIndex != m_column || !rect.isValid())
+            return;
+        const QString text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
+        const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+        const int textWidth = fontMetrics().horizontalAdvance(text);
+        const int x = std::min(rect.left() + margin + textWidth + kArrowGap, rect.right() - margin - kArrowWidth);
+        const int y = rect.center().y() - kArrowHeight / 2;
+        QPolygon arrow;
+        if (m_up)
+            arrow << QPoint(x, y + kArrowHeight) << QPoint(x + kArrowWidth, y + kArrowHeight)
+                  << QPoint(x + kArrowWidth / 2, y);
+        else
+            arrow << QPoint(x, y) << QPoint(x + kArrowWidth, y) << QPoint(x + kArrowWidth / 2, y + kArrowHeight);
+        painter->save();
+        painter->setClipRect(rect);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(palette().color(QPalette::ButtonText));
+        painter->drawPolygon(arrow);
+        painter->restore();
+    }
+
+private:
+    int m_column = -1;
+    bool m_up = true;
+};
+
+QString ColumnText(int id) {
+    switch (id) {
+    case strings::kHostNameColumn:
+        return CHostSearchDlg::tr("Host name");
+    case strings::kIpAddressColumn:
+        return CHostSearchDlg::tr("IP address");
+    case strings::kAboutComputerColumn:
+        return CHostSearchDlg::tr("About computer");
+    default:
+        return QString::fromUtf8(strings::EnglishText(id));
+    }
+}
+
+} // namespace
+
+CHostSearchDlg::CHostSearchDlg(QWidget* parent, BrowseFunction browse) : QDialog(parent), m_browse(std::move(browse)) {
+    setObjectName(QStringLiteral("hostSearchDialog"));
+    setWindowTitle(tr("Search host"));
+
+    if (!m_browse) {
+        m_discovery = std::make_unique<CServiceDiscovery>();
+        m_browse = [discovery = m_discovery.get()](CServiceDiscovery::FoundCallback found,
+                                                   CServiceDiscovery::FinishedCallback finished) {
+            discovery->Browse(std::move(found), std::move(finished));
+        };
+    }
+
+    m_list = new QTreeWidget(this);
+    m_list->setHeader(new CArrowHeader(m_list));
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSortingEnabled(false);
+    m_list->setHeaderLabels({ColumnText(strings::kHostNameColumn), ColumnText(strings::kIpAddressColumn),
+                             ColumnText(strings::kAboutComputerColumn)});
+    QHeaderView* header = m_list->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->setColumnWidth(kHostColumn, 110);
+    m_list->setColumnWidth(kAddressColumn, 90);
+    m_list->setColumnWidth(kAboutColumn, 120);
+    m_list->setMinimumWidth(110 + 90 + 120 + 8);
+
+    m_findAgain = new QPushButton(tr("Find again(&F)"), this);
+    m_findAgain->setAutoDefault(false);
+    auto* buttons = new QDialogButtonBox(this);
+    m_ok = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
+    m_cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    m_ok->setDefault(true);
+    m_ok->setEnabled(false);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_findAgain);
+    bottom->addStretch(1);
+    bottom->addWidget(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_findAgain, &QPushButton::clicked, this, &CHostSearchDlg::FindAgain);
+    connect(header, &QHeaderView::sectionClicked, this, &CHostSearchDlg::SortByColumn);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CHostSearchDlg::UpdateOk);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) { accept(); });
+
+    StartSearch();
+}
+
+CHostSearchDlg::~CHostSearchDlg() {
+    StopSearch();
+}
+
+void CHostSearchDlg::FindAgain() {
+    m_lockCancel = true;
+    StartSearch();
+}
+
+void CHostSearchDlg::StartSearch() {
+    m_list->clear();
+    m_searching = true;
+    m_findAgain->setEnabled(false);
+    if (m_lockCancel)
+        m_cancel->setEnabled(false);
+    UpdateOk();
+
+    const int generation = ++m_generation;
+    // The callbacks run on the browse's thread and may outlive the dialog:
+    // they only post to the application, and the posted call checks that
+    // the dialog is still there and still waits for this search.
+    QPointer<CHostSearchDlg> self(this);
+    auto found = [self, generation](const CServiceDiscovery::Host& host) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation, host] {
+                if (self)
+                    self->AddHost(generation, host);
+            },
+            Qt::QueuedConnection);
+    };
+    auto finished = [self, generation] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, generation] {
+                if (self)
+                    self->SearchFinished(generation);
+            },
+            Qt::QueuedConnection);
+    };
+    m_browse(std::move(found), std::move(finished));
+}
+
+void CHostSearchDlg::StopSearch() {
+    ++m_generation;
+    if (m_discovery)
+        m_discovery->CancelBrowse();
+    if (m_searching) {
+        m_searching = false;
+        m_lockCancel = false;
+        m_findAgain->setEnabled(true);
+        m_cancel->setEnabled(true);
+    }
+}
+
+void CHostSearchDlg::AddHost(int generation, const CServiceDiscovery::Host& host) {
+    if (generation != m_generation || !m_searching)
+        return;
+    const QString name = QString::fromStdString(host.hostName);
+    const QString address = QString::fromStdString(host.address);
+    const QString about = AboutText(host);
+    // A computer seen twice the same way (the daemon may report it per
+    // interface) needs one row.
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(row);
+        if (item->text(kHostColumn) == name && item->text(kAddressColumn) == address &&
+            item->text(kAboutColumn) == about)
+            return;
+    }
+    auto* item = new CHostItem(QStringList{name, address, about});
+    item->setData(kHostColumn, kPortRole, static_cast<int>(host.port));
+    m_list->addTopLevelItem(item);
+    // Keep the order the arrow promises.
+    if (m_sortedColumn >= 0)
+        m_list->sortItems(m_sortedColumn, IsSortAscending(m_sortedColumn) ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void CHostSearchDlg::SearchFinished(int generation) {
+    if (generation != m_generation || !m_searching)
+        return;
+    m_searching = false;
+    m_lockCancel = false;
+    m_findAgain->setEnabled(true);
+    m_cancel->setEnabled(true);
+    UpdateOk();
+}
+
+void CHostSearchDlg::UpdateOk() {
+    m_ok->setEnabled(!(m_searching && m_lockCancel) && !m_list->selectedItems().isEmpty());
+}
+
+QString CHostSearchDlg::AboutText(const CServiceDiscovery::Host& host) {
+    const QString name = QString::fromStdString(host.serviceName);
+    if (host.port == 0 || host.port == kDefaultPort)
+        return name;
+    return tr("%1 (port %2)").arg(name).arg(host.port);
+}
+
+bool CHostSearchDlg::IsSortAscending(int column) const {
+    if (column == kHostColumn)
+        return m_hostAscending;
+    if (column == kAddressColumn)
+        return m_addressAscending;
+    return false;
+}
+
+void CHostSearchDlg::SortByColumn(int column) {
+    if (column != kHostColumn && column != kAddressColumn)
+        return;
+    bool& ascending = column == kHostColumn ? m_hostAscending : m_addressAscending;
+    ascending = !ascending;
+    m_list->sortItems(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    static_cast<CArrowHeader*>(m_list->header())->SetArrow(column, ascending);
+    m_sortedColumn = column;
+}
+
+void CHostSearchDlg::accept() {
+    // With several rows selected, the last one in list order counts.
+    const QTreeWidgetItem* chosen = nullptr;
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(row);
+        if (item->isSelected())
+            chosen = item;
+    }
+    if (chosen == nullptr)
+        return;
+    m_hostName = chosen->text(kHostColumn);
+    m_hostPort = static_cast<std::uint16_t>(chosen->data(kHostColumn, kPortRole).toInt());
+    QDialog::accept();
+}
+
+void CHostSearchDlg::done(int result) {
+    StopSearch();
+    m_list->clear();
+    QDialog::done(result);
+}
