@@ -915,4 +915,86 @@
         <translation>メッセージリストの取得に失敗しました。おそらく、相手先はメッセージの転送を許可していません。</translation>
     </message>
 </context>
+<context>
+    <name>CMainFrame</name>
+    <message>
+        <source>Quillet menu</source>
+        <translation>Quillet メニュー</translation>
+    </message>
+    <message>
+        <source>New message(&amp;N)...</source>
+        <translation>新しいメッセージ(&amp;N)...</translation>
+    </message>
+    <message>
+        <source>Display(&amp;D)</source>
+        <translation>表示(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Show all(&amp;S)</source>
+        <translation>全て表示(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Hide all(&amp;H)</source>
+        <translation>全て隠す(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Order(&amp;E)</source>
+        <translation>整列(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Upper left(&amp;1)</source>
+        <translation>左上(&amp;1)</translation>
+    </message>
+    <message>
+        <source>Lower left(&amp;2)</source>
+        <translation>左下(&amp;2)</translation>
+    </message>
+    <message>
+        <source>Upper right(&amp;3)</source>
+        <translation>右上(&amp;3)</translation>
+    </message>
+    <message>
+        <source>Lower right(&amp;4)</source>
+        <translation>右下(&amp;4)</translation>
+    </message>
+    <message>
+        <source>Relocate messages into the screen(&amp;5)</source>
+        <translation>画面外のメッセージを画面内に戻す(&amp;5)</translation>
+    </message>
+    <message>
+        <source>Delete(&amp;L)</source>
+        <translation>削除(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Delete all(&amp;A)</source>
+        <translation>全て削除(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Find(&amp;F)...</source>
+        <translation>検索(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>Group settings(&amp;G)...</source>
+        <translation>グループ設定(&amp;G)...</translation>
+    </message>
+    <message>
+        <source>Help(&amp;H)...</source>
+        <translation>ヘルプ(&amp;H)...</translation>
+    </message>
+    <message>
+        <source>About Quillet!(&amp;A)...</source>
+        <translation>Quillet! のバージョン情報(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>Exit(&amp;X)</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+</context>
+<context>
+    <name>CPinletApp</name>
+    <message>
+        <source>Message</source>
+        <translation>メッセージ</translation>
+    </message>
+</context>
 </TS>

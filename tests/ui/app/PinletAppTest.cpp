@@ -517,6 +517,8 @@ TEST_F(AppTest, JapaneseTextsOfTheApplication) {
     EXPECT_EQ(CPinletApp::StringText(strings::kDeleteAllConfirm),
               QStringLiteral("本当に全てのメッセージを削除しますか？"));
     EXPECT_EQ(CPinletApp::StringText(strings::kDeleteMessageConfirm), QStringLiteral("本当に削除しますか？"));
+    // The title of the tray menu's note pop-ups.
+    EXPECT_EQ(CPinletApp::StringText(strings::kMessageMenu), QStringLiteral("メッセージ"));
     EXPECT_TRUE(
         CPinletApp::StringText(strings::kSaveFailed).startsWith(QStringLiteral("メッセージの保存に失敗しました。")));
     EXPECT_EQ(AppStringFormat(strings::kReceiveConfirm, {"10.0.0.1"}),
