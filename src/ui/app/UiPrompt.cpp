@@ -1,29 +1,16 @@
 #include "ui/app/UiPrompt.h"
 
 #include "ui/app/AppStrings.h"
-
-#include <QGuiApplication>
-#include <QMessageBox>
+#include "ui/app/MessageBoxPrompt.h"
 
 #include <algorithm>
 
 namespace {
 
-QMessageBox::Icon ToQtIcon(CPromptPort::Icon icon) {
-    switch (icon) {
-    case CPromptPort::Icon::Information:
-        return QMessageBox::Information;
-    case CPromptPort::Icon::Exclamation:
-        return QMessageBox::Warning;
-    case CPromptPort::Icon::Stop:
-        break;
-    }
-    return QMessageBox::Critical;
-}
-
-QString Title() {
-    const QString name = QGuiApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Quillet!") : name;
+// Application-wide boxes: no owner window, Enter answers No.
+CMessageBoxPrompt Boxes() {
+    const QString title = CMessageBoxPrompt::AppTitle();
+    return CMessageBoxPrompt(nullptr, title, title, CPromptPort::Answer::No);
 }
 
 } // namespace
@@ -38,9 +25,7 @@ CPromptPort::Answer CUiPrompt::AskYesNo(int stringId, const std::vector<std::str
         m_answers.pop_front();
         return answer;
     }
-    QMessageBox box(QMessageBox::Warning, Title(), text, QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return Boxes().AskText(text);
 }
 
 void CUiPrompt::ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) {
@@ -48,16 +33,14 @@ void CUiPrompt::ShowMessage(int stringId, const std::vector<std::string>& args, 
     m_history.push_back({stringId, text, false});
     if (m_scripted)
         return;
-    QMessageBox box(ToQtIcon(icon), Title(), text, QMessageBox::Ok);
-    box.exec();
+    Boxes().ShowText(text, icon);
 }
 
 void CUiPrompt::ShowText(const QString& text, Icon icon) {
     m_history.push_back({0, text, false});
     if (m_scripted)
         return;
-    QMessageBox box(ToQtIcon(icon), Title(), text, QMessageBox::Ok);
-    box.exec();
+    Boxes().ShowText(text, icon);
 }
 
 int CUiPrompt::CountShown(int stringId) const {

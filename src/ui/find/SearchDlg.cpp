@@ -6,6 +6,7 @@
 #include "core/find/TextOffset.h"
 #include "core/store/DataBase.h"
 #include "core/store/FieldText.h"
+#include "ui/dialogs/SortHeader.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -15,10 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -39,57 +38,6 @@ public:
         const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
         return text(column).toUtf8() < other.text(column).toUtf8();
     }
-};
-
-// A header that shows the sort direction as the dialog's own small arrow at the
-// right of the column's text: up for ascending, down for descending, whatever
-// direction the widget style would give its sort indicator.
-class CSortHeader : public QHeaderView {
-public:
-    static constexpr int kArrowWidth = 9;
-    static constexpr int kArrowHeight = 5;
-    static constexpr int kArrowGap = 6;
-
-    explicit CSortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
-
-    // column -1 removes the arrow.
-    void SetArrow(int column, bool up) {
-        m_column = column;
-        m_up = up;
-        viewport()->update();
-    }
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-        // The base class leaves the painter clipped to nothing.
-        painter->save();
-        QHeaderView::paintSection(painter, rect, logicalIndex);
-        painter->restore();
-        if (logicalIndex != m_column || !rect.isValid())
-            return;
-        const QString text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
-        const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-        const int textWidth = fontMetrics().horizontalAdvance(QString(text).remove(QLatin1Char('&')));
-        const int x = std::min(rect.left() + margin + textWidth + kArrowGap, rect.right() - margin - kArrowWidth);
-        const int y = rect.center().y() - kArrowHeight / 2;
-        QPolygon arrow;
-        if (m_up)
-            arrow << QPoint(x, y + kArrowHeight) << QPoint(x + kArrowWidth, y + kArrowHeight)
-                  << QPoint(x + kArrowWidth / 2, y);
-        else
-            arrow << QPoint(x, y) << QPoint(x + kArrowWidth, y) << QPoint(x + kArrowWidth / 2, y + kArrowHeight);
-        painter->save();
-        painter->setClipRect(rect);
-        painter->setRenderHint(QPainter::Antialiasing, false);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(palette().color(QPalette::ButtonText));
-        painter->drawPolygon(arrow);
-        painter->restore();
-    }
-
-private:
-    int m_column = -1;
-    bool m_up = true;
 };
 
 } // namespace

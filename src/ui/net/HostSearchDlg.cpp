@@ -2,19 +2,16 @@
 
 #include "core/app/Strings.h"
 #include "core/store/Properties.h"
+#include "ui/dialogs/SortHeader.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace {
 
@@ -29,54 +26,6 @@ public:
         const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
         return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
     }
-};
-
-// A header that shows the sort direction as a small arrow right of the sorted
-// column's text: up for ascending, down for descending.
-class CArrowHeader : public QHeaderView {
-public:
-    static constexpr int kArrowWidth = 9;
-    static constexpr int kArrowHeight = 5;
-    static constexpr int kArrowGap = 6;
-
-    explicit CArrowHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
-
-    // column -1 removes the arrow.
-    void SetArrow(int column, bool up) {
-        m_column = column;
-        m_up = up;
-        viewport()->update();
-    }
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-        painter->save();
-        QHeaderView::paintSection(painter, rect, logicalIndex);
-        painter->restore();
-        if (logicalIndex != m_column || !rect.isValid())
-            return;
-        const QString text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
-        const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-        const int textWidth = fontMetrics().horizontalAdvance(text);
-        const int x = std::min(rect.left() + margin + textWidth + kArrowGap, rect.right() - margin - kArrowWidth);
-        const int y = rect.center().y() - kArrowHeight / 2;
-        QPolygon arrow;
-        if (m_up)
-            arrow << QPoint(x, y + kArrowHeight) << QPoint(x + kArrowWidth, y + kArrowHeight)
-                  << QPoint(x + kArrowWidth / 2, y);
-        else
-            arrow << QPoint(x, y) << QPoint(x + kArrowWidth, y) << QPoint(x + kArrowWidth / 2, y + kArrowHeight);
-        painter->save();
-        painter->setClipRect(rect);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(palette().color(QPalette::ButtonText));
-        painter->drawPolygon(arrow);
-        painter->restore();
-    }
-
-private:
-    int m_column = -1;
-    bool m_up = true;
 };
 
 QString ColumnText(int id) {
@@ -107,7 +56,7 @@ CHostSearchDlg::CHostSearchDlg(QWidget* parent, BrowseFunction browse) : QDialog
     }
 
     m_list = new QTreeWidget(this);
-    m_list->setHeader(new CArrowHeader(m_list));
+    m_list->setHeader(new CSortHeader(m_list));
     m_list->setRootIsDecorated(false);
     m_list->setItemsExpandable(false);
     m_list->setAllColumnsShowFocus(true);
@@ -263,7 +212,7 @@ void CHostSearchDlg::SortByColumn(int column) {
     bool& ascending = column == kHostColumn ? m_hostAscending : m_addressAscending;
     ascending = !ascending;
     m_list->sortItems(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-    static_cast<CArrowHeader*>(m_list->header())->SetArrow(column, ascending);
+    static_cast<CSortHeader*>(m_list->header())->SetArrow(column, ascending);
     m_sortedColumn = column;
 }
 

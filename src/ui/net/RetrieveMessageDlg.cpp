@@ -3,7 +3,7 @@
 #include "core/app/Strings.h"
 #include "core/net/NoteClient.h"
 #include "core/store/PromptPort.h"
-#include "ui/app/AppStrings.h"
+#include "ui/app/MessageBoxPrompt.h"
 #include "ui/net/NetRequests.h"
 
 #include <QComboBox>
@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -25,34 +24,11 @@ constexpr int kValueRole = Qt::UserRole + 1;
 constexpr int kNoteRow = 1;
 constexpr int kGroupRow = 2;
 
-// Message boxes titled "Error", owned by the dialog.
-class CErrorBoxPrompt : public CPromptPort {
-public:
-    explicit CErrorBoxPrompt(QWidget* owner) : m_owner(owner) {}
-
-    Answer AskYesNo(int stringId, const std::vector<std::string>& args) override {
-        QMessageBox box(QMessageBox::Warning, CRetrieveMessageDlg::tr("Error"), AppStringFormat(stringId, args),
-                        QMessageBox::Yes | QMessageBox::No, m_owner);
-        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
-    }
-
-    void ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) override {
-        const QMessageBox::Icon qtIcon = icon == Icon::Information   ? QMessageBox::Information
-                                         : icon == Icon::Exclamation ? QMessageBox::Warning
-                                                                     : QMessageBox::Critical;
-        QMessageBox box(qtIcon, CRetrieveMessageDlg::tr("Error"), AppStringFormat(stringId, args), QMessageBox::Ok,
-                        m_owner);
-        box.exec();
-    }
-
-private:
-    QWidget* m_owner;
-};
-
 } // namespace
 
 CRetrieveMessageDlg::CRetrieveMessageDlg(const CDestInfo& destinations, QWidget* parent)
-    : QDialog(parent), m_destinations(destinations), m_boxPrompt(std::make_unique<CErrorBoxPrompt>(this)),
+    : QDialog(parent), m_destinations(destinations),
+      m_boxPrompt(std::make_unique<CMessageBoxPrompt>(this, tr("Error"), tr("Error"))),
       m_requests(std::make_unique<CNetRequests>()) {
     setWindowTitle(tr("Retrieve message"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -3,14 +3,12 @@
 #include "core/app/Strings.h"
 #include "core/store/PromptPort.h"
 #include "ui/app/AppStrings.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/app/MessageBoxPrompt.h"
 #include "ui/net/DestinationList.h"
 #include "ui/net/NetRequests.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -132,14 +130,8 @@ void CSendSimpleTextDlg::ShowFailure(int stringId) {
         m_prompt->ShowMessage(stringId, {}, CPromptPort::Icon::Exclamation);
         return;
     }
-    QString title = tr("Error");
-    if (!IsStartFailure(stringId)) {
-        title = QGuiApplication::applicationDisplayName();
-        if (title.isEmpty())
-            title = QStringLiteral("Quillet!");
-    }
-    QMessageBox box(QMessageBox::Warning, title, AppStringText(stringId), QMessageBox::Ok, this);
-    modalrun::Exec(box);
+    const QString title = IsStartFailure(stringId) ? tr("Error") : CMessageBoxPrompt::AppTitle();
+    CMessageBoxPrompt(this, title, title).ShowText(AppStringText(stringId), CPromptPort::Icon::Exclamation);
 }
 
 void CSendSimpleTextDlg::done(int result) {

@@ -8,6 +8,7 @@
 #include "core/store/PromptPort.h"
 #include "core/store/PropParser.h"
 #include "platform/Messenger.h"
+#include "ui/app/MessageBoxPrompt.h"
 #include "ui/dialogs/FontDlg.h"
 #include "ui/dialogs/ModalRun.h"
 #include "ui/dialogs/PropertyDlg.h"
@@ -129,33 +130,6 @@ protected:
         if (source->hasHtml() || source->hasText())
             QTextEdit::insertFromMimeData(source);
     }
-};
-
-// Message boxes owned by the note, for a window without a prompt port.
-class CMessageBoxPrompt : public CPromptPort {
-public:
-    explicit CMessageBoxPrompt(QWidget* owner) : m_owner(owner) {}
-
-    Answer AskYesNo(int stringId, const std::vector<std::string>& args) override {
-        QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), Text(stringId, args),
-                        QMessageBox::Yes | QMessageBox::No, m_owner);
-        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
-    }
-
-    void ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) override {
-        const QMessageBox::Icon qtIcon = icon == Icon::Information   ? QMessageBox::Information
-                                         : icon == Icon::Exclamation ? QMessageBox::Warning
-                                                                     : QMessageBox::Critical;
-        QMessageBox box(qtIcon, CMessageDlg::tr("Error"), Text(stringId, args), QMessageBox::Ok, m_owner);
-        box.exec();
-    }
-
-private:
-    static QString Text(int id, const std::vector<std::string>& args) {
-        return QString::fromStdString(strings::Format(CMessageDlg::StringText(id).toStdString(), args));
-    }
-
-    QWidget* m_owner;
 };
 
 QString CommandText(int command) {
@@ -572,7 +546,7 @@ CPromptPort* CMessageDlg::Prompt() {
     if (g_defaultPrompt != nullptr)
         return g_defaultPrompt;
     if (!m_messageBoxPrompt)
-        m_messageBoxPrompt = std::make_unique<CMessageBoxPrompt>(this);
+        m_messageBoxPrompt = std::make_unique<CMessageBoxPrompt>(this, CMessageBoxPrompt::AppTitle(), tr("Error"));
     return m_messageBoxPrompt.get();
 }
 
