@@ -78,7 +78,8 @@ const CDataBase::MessageEntry* CDataBase::Find(int id) const {
 }
 
 int CDataBase::FreeId(int id) const {
-    while (m_messages.count(id) != 0)
+    // 0 means "no note" to every caller, so a note must never carry it.
+    while (id == 0 || m_messages.count(id) != 0)
         id = static_cast<int>(static_cast<std::uint32_t>(id) + 1u);
     return id;
 }
