@@ -60,6 +60,7 @@ struct CServiceDiscovery::SImpl {
     int wakeRead = -1;
     int wakeWrite = -1;
     EAnnounce announceState = EAnnounce::Off;
+    bool callerWants = false; // the last call was Announce, not Withdraw
 
     // The user's browse callbacks, under callbackMutex, which is held while
     // they run so that CancelBrowse can promise silence. Recursive: a callback
@@ -165,6 +166,10 @@ void CServiceDiscovery::SImpl::OnWake(AvahiWatch*, int fd, AvahiWatchEvent, void
 
 void CServiceDiscovery::SImpl::SetAnnounceState(EAnnounce state) {
     std::lock_guard lock(queueMutex);
+    // An announcement still queued when Withdraw was called must not bring
+    // back a state the caller has already left.
+    if (!callerWants && state != EAnnounce::Off)
+        return;
     announceState = state;
 }
 
@@ -384,6 +389,10 @@ CServiceDiscovery::CServiceDiscovery() : m_impl(std::make_unique<SImpl>()) {}
 CServiceDiscovery::~CServiceDiscovery() = default;
 
 void CServiceDiscovery::Announce(std::uint16_t port) {
+    {
+        std::lock_guard lock(m_impl->queueMutex);
+        m_impl->callerWants = true;
+    }
     m_impl->SetAnnounceState(EAnnounce::Pending);
     SImpl* impl = m_impl.get();
     const bool queued = impl->Run([impl, port] {
@@ -403,6 +412,10 @@ void CServiceDiscovery::Announce(std::uint16_t port) {
 }
 
 void CServiceDiscovery::Withdraw() {
+    {
+        std::lock_guard lock(m_impl->queueMutex);
+        m_impl->callerWants = false;
+    }
     m_impl->SetAnnounceState(EAnnounce::Off);
     SImpl* impl = m_impl.get();
     impl->Run([impl] {

@@ -86,6 +86,16 @@ TEST(ServiceDiscoveryTest, WithoutADaemonBrowseFindsNothingAndAnnounceFailsQuiet
     EXPECT_FALSE(WaitAnnounced(discovery, 3s));
     EXPECT_EQ(discovery.AnnounceState(), CServiceDiscovery::EAnnounce::Failed);
     discovery.Withdraw();
+    EXPECT_EQ(discovery.AnnounceState(), CServiceDiscovery::EAnnounce::Off);
+
+    // A withdrawal right after an announcement is final, even though the
+    // announcement fails later on the Avahi thread.
+    for (int round = 0; round < 20; ++round) {
+        discovery.Announce(4126);
+        discovery.Withdraw();
+        for (const auto until = Clock::now() + 10ms; Clock::now() < until;)
+            ASSERT_EQ(discovery.AnnounceState(), CServiceDiscovery::EAnnounce::Off) << round;
+    }
 
     // A second browse on the same object works the same, and finishes once.
     CBrowseResult again;
