@@ -26,7 +26,11 @@ echo "200 kills: every file whole"
 # A full disk part-way: the saves report failure, the old versions stay.
 "$LOOP" once "$WORK/notes" $COUNT a >/dev/null
 status=0
-LD_PRELOAD=$SHIM QUILLET_FAIL_AFTER=40000 "$LOOP" once "$WORK/notes" $COUNT b >"$WORK/full" || status=$?
+# A sanitizer runtime must come first in the preload list.
+preload=$SHIM
+runtime=$(ldd "$LOOP" | awk '/lib[at]san/ { print $3; exit }')
+[ -n "$runtime" ] && preload="$runtime $SHIM"
+LD_PRELOAD=$preload QUILLET_FAIL_AFTER=40000 "$LOOP" once "$WORK/notes" $COUNT b >"$WORK/full" || status=$?
 [ "$status" -eq 3 ] || fail "a full disk was not reported (status $status: $(cat "$WORK/full"))"
 "$LOOP" check "$WORK/notes" $COUNT >"$WORK/check" || fail "after a full disk: $(cat "$WORK/check")"
 ls "$WORK/notes" | grep -q '_tmp$' && fail "temporary files left behind: $(ls "$WORK/notes")"

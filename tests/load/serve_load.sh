@@ -49,6 +49,11 @@ after2=$(rss)
 "$LOAD" --port "$port" --clients 50 --requests 100 --puts 0 >"$WORK/round3" || fail "round 3: $(cat "$WORK/round3")"
 after3=$(rss)
 echo "rss after round 2: ${after2} kB, after round 3: ${after3} kB; descriptors: $(ls "/proc/$SERVER/fd" | wc -l)"
-[ $((after3 - after2)) -lt 4096 ] || fail "memory grew by $((after3 - after2)) kB over a round without deliveries"
+# A sanitizer's quarantine holds freed memory on purpose: no figure to judge there.
+if ldd "$CLI" | grep -q 'lib[at]san'; then
+    echo "memory not judged under a sanitizer"
+else
+    [ $((after3 - after2)) -lt 4096 ] || fail "memory grew by $((after3 - after2)) kB over a round without deliveries"
+fi
 [ "$(ls "/proc/$SERVER/fd" | wc -l)" -lt 32 ] || fail "descriptors left open: $(ls "/proc/$SERVER/fd" | wc -l)"
 echo "passed"
