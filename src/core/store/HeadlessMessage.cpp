@@ -1,5 +1,6 @@
 #include "core/store/HeadlessMessage.h"
 
+#include "core/note/NoteGeometry.h"
 #include "core/store/MessageEventHandler.h"
 #include "core/store/PropParser.h"
 
@@ -32,9 +33,7 @@ int CHeadlessMessage::Load(const char* text, bool centre) {
     SetInform(document.m_inform);
     if (centre) {
         m_sheet.Hidden = 0;
-        const int x = m_screen.Width() / 2 - m_rect.Width() / 2;
-        const int y = m_screen.Height() / 2 - m_rect.Height() / 2;
-        m_rect = m_rect.MovedTo(x, y);
+        m_rect = notegeometry::CentreOnScreen(m_rect, m_screen);
     }
     SetBody(document.m_body, BodyFormat::Rtf);
     if (m_sheet.Hidden == 0)
