@@ -33,15 +33,16 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Every test program (core, platform, bridge and the offscreen user interface)
-# under AddressSanitizer and UndefinedBehaviorSanitizer, leaks included. The
-# scenarios on a real X server, the load on the desktop program and the
-# package checks stay with the plain build.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, leaks included; then
+# the scenarios on a real X server and the load on the desktop program, whose
+# reports are collected from files. The package checks stay with the plain build.
 test-asan: bootstrap
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON -DQUILLET_GUI=ON \
 		-DQUILLET_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS) -E '^(e2e_|load_app|package_)'
+	@scripts/run-asan-desktop $(ASAN_BUILD) $(JOBS)
 
 # Network and worker-thread tests under ThreadSanitizer.
 test-tsan: bootstrap

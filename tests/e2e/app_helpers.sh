@@ -45,9 +45,13 @@ app_note_text() {
 
 # A port nobody listens on.
 app_free_port() {
-    local port
+    local port low
+    # Below the kernel's range for outgoing connections: a port still held by
+    # one of those in TIME_WAIT answers no connect, yet cannot be bound.
+    read -r low _ </proc/sys/net/ipv4/ip_local_port_range
+    [ "$low" -gt 12000 ] || low=32768
     for _ in $(seq 1 50); do
-        port=$((20000 + RANDOM % 20000))
+        port=$((10000 + RANDOM % (low - 10000)))
         (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return 0; }
     done
     return 1
