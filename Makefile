@@ -4,6 +4,7 @@ BUILD        ?= build
 FUZZ_BUILD   ?= build-fuzz
 JOBS         ?= 2
 FUZZ_SECONDS ?= 60
+FUZZ_COV_BUILD ?= build-fuzz-cov
 
 ASAN_BUILD   ?= build-asan
 TSAN_BUILD   ?= build-tsan
@@ -12,7 +13,7 @@ DEB_BUILD    ?= build-deb
 # Test programs whose threads the thread sanitizer watches.
 TSAN_TESTS   ?= test_core_socket test_core_server test_core_client test_core_find
 
-.PHONY: all bootstrap configure build run test test-asan test-tsan bench fuzz package clean
+.PHONY: all bootstrap configure build run test test-asan test-tsan bench fuzz fuzz-coverage package clean
 
 all: build
 
@@ -59,6 +60,14 @@ fuzz: bootstrap
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Coverage that the corpora grown by `make fuzz` reach in each parser.
+fuzz-coverage: bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_COV_BUILD) -DQUILLET_FUZZ=ON -DQUILLET_TESTS=OFF \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" \
+		-DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate >/dev/null
+	@cmake --build $(FUZZ_COV_BUILD) -j $(JOBS) --target fuzz_targets
+	@scripts/fuzz-coverage $(FUZZ_COV_BUILD) $(FUZZ_BUILD)/fuzz-corpus
+
 # quillet_<version>_<arch>.deb in $(DEB_BUILD), with the programs, the bridge
 # library, menu entry, icons, help and manual pages under /usr.
 package: bootstrap
@@ -69,4 +78,4 @@ package: bootstrap
 	@ls -1 $(DEB_BUILD)/quillet_*.deb
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(FUZZ_COV_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(DEB_BUILD)
