@@ -257,6 +257,13 @@ void CPinletApp::LoadSettings() {
 }
 
 bool CPinletApp::SaveSettings() {
+    if (WriteSettings())
+        return true;
+    ReportSaveFailure();
+    return false;
+}
+
+bool CPinletApp::WriteSettings() {
     CPropParser model;
     model.m_application = m_application;
     model.m_sheet = m_defaultSheet;
@@ -346,8 +353,11 @@ bool CPinletApp::SaveModifiedMessages() {
 bool CPinletApp::SaveAllModified(bool interactive) {
     const bool before = m_interactive;
     m_interactive = interactive;
-    const bool settings = SaveSettings();
+    const bool settings = WriteSettings();
     const bool notes = SaveModifiedMessages();
+    // One box for both: the notes report their own failure.
+    if (!settings && notes)
+        ReportSaveFailure();
     m_interactive = before;
     return settings && notes;
 }
@@ -541,8 +551,7 @@ void CPinletApp::DispatchItem(QAction* item, int command) {
 }
 
 void CPinletApp::Exit() {
-    SaveSettings();
-    SaveModifiedMessages();
+    SaveAllModified(m_interactive);
     if (m_frame)
         m_frame->Tray().Hide();
     // exit, not quit: quit would first close (hide) every note, and a hidden

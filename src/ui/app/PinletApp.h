@@ -111,6 +111,8 @@ public:
     // Settings, then every modified note. Interactive: failures are shown;
     // otherwise (a signal, the session ending) they are only logged.
     bool SaveAllModified(bool interactive = true);
+    // Writes the settings file; shows message 57695 when it fails, since the
+    // changes would otherwise be gone at the next start without a word.
     bool SaveSettings();
     void LoadSettings();
     // Writes every note that has changes not on disk yet. Goes on past a note
@@ -208,6 +210,8 @@ private:
     void OnShownChanged(int id, bool shown);
     void OnDeleted(int id);
     void ReportSaveFailure();
+    // SaveSettings without the message.
+    bool WriteSettings();
     // Failed fetches of the application's own requests, shown by string id.
     void OnFetchFinished(const ClientOutcome& outcome);
     // Outcomes of the notes sent by SendNoteTo.

@@ -356,6 +356,31 @@ TEST_F(AppTest, SaveFolderUnderAFileFailsWithoutLosingTheNote) {
     EXPECT_EQ(app.Prompt().CountShown(strings::kSaveFailed), 0);
 }
 
+TEST_F(AppTest, FailedSettingsSaveIsReportedOnceAndKeepsTheOldFile) {
+    CPinletApp& app = Start();
+    ASSERT_TRUE(app.SaveSettings());
+    std::string before;
+    ASSERT_TRUE(ReadWholeFile(CPaths::SettingsFile(), before));
+    const std::string blocker = CPaths::SettingsFile() + "_tmp";
+    ASSERT_EQ(mkdir(blocker.c_str(), 0700), 0);
+
+    EXPECT_FALSE(app.SaveSettings());
+    EXPECT_EQ(app.Prompt().CountShown(strings::kSaveFailed), 1);
+    // Notes saved fine, settings not: still one box, and a failure.
+    app.CreateMessage("a note");
+    app.Prompt().ClearHistory();
+    EXPECT_FALSE(app.SaveAllModified());
+    EXPECT_EQ(app.Prompt().CountShown(strings::kSaveFailed), 1);
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(CPaths::SettingsFile(), after));
+    EXPECT_EQ(after, before);
+
+    ASSERT_EQ(rmdir(blocker.c_str()), 0);
+    app.Prompt().ClearHistory();
+    EXPECT_TRUE(app.SaveAllModified());
+    EXPECT_EQ(app.Prompt().CountShown(strings::kSaveFailed), 0);
+}
+
 TEST_F(AppTest, OrderCommandsLineNotesUpFromACorner) {
     WriteNote("1", NoteDocument(1000, "a", {300, 300, 400, 400}));
     WriteNote("2", NoteDocument(2000, "b", {300, 300, 450, 450}));
