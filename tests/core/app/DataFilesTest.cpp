@@ -79,9 +79,12 @@ TEST_F(DataFiles, NoteFilesSaveLoadAndDelete) {
     EXPECT_EQ(ReadFile(save + "/12"), "second");
     EXPECT_FALSE(fs::exists(save + "/12_tmp"));
 
-    // A left-over temporary file is a note of its own; folders are skipped.
+    // A left-over temporary file is a note of its own; folders, pipes and
+    // devices are skipped without waiting on or reading them.
     WriteFile(save + "/12_tmp", "left over");
     fs::create_directory(save + "/subfolder");
+    ASSERT_EQ(mkfifo((save + "/13").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", save + "/14");
     const std::vector<NoteFile> files = LoadNoteFiles(save);
     ASSERT_EQ(files.size(), 3u);
     EXPECT_EQ(files[0].Name, "12");
