@@ -1,6 +1,6 @@
 #include "platform/Autostart.h"
 
-#include "core/app/Paths.h"
+#include "core/base/Paths.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,9 +1,9 @@
 #include "tools/ServeCommand.h"
 
-#include "core/app/DataFiles.h"
-#include "core/app/InboundSlot.h"
 #include "core/app/SettingsFile.h"
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
+#include "core/net/InboundSlot.h"
 #include "core/net/MessageList.h"
 #include "core/net/ReceiveServer.h"
 #include "core/net/SelectThread.h"
@@ -11,9 +11,9 @@
 #include "core/note/RtfWriter.h"
 #include "core/note/StyledText.h"
 #include "core/store/DataBase.h"
-#include "core/store/FieldText.h"
 #include "core/store/HeadlessMessage.h"
 #include "core/store/PropParser.h"
+#include "core/stream/DataFiles.h"
 
 #include <csignal>
 #include <cstdio>

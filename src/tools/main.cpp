@@ -1,13 +1,13 @@
 // quillet-cli: sends texts and notes to a running Quillet, lists and fetches its
 // notes, and (serve) answers like one.
-#include "core/app/DataFiles.h"
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
+#include "core/net/HTTPMessage.h"
 #include "core/net/HostPort.h"
 #include "core/net/NoteClient.h"
 #include "core/net/SelectThread.h"
 #include "core/net/SyncNoteClient.h"
-#include "core/net/HTTPMessage.h"
 #include "core/store/PropParser.h"
+#include "core/stream/DataFiles.h"
 #include "core/stream/FileError.h"
 
 #if __has_include("tools/ServeCommand.h")

@@ -1,6 +1,6 @@
 // Shows one top-most note and one ordinary window over it, then prints both X
 // window ids; the scenario script inspects them with xprop.
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "ui/note/MessageDlg.h"
 
 #include <QApplication>

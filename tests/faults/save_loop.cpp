@@ -6,7 +6,7 @@
 //   save_loop loop FOLDER COUNT     rewrite forever (prints "ready" after the first pass)
 //   save_loop once FOLDER COUNT V   write version V (a or b) once; exit 3 when a save failed
 //   save_loop check FOLDER COUNT    exit 0 when every file is a whole version and no temporary is left
-#include "core/app/DataFiles.h"
+#include "core/stream/DataFiles.h"
 #include "core/stream/FileError.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "core/app/SettingsFile.h"
 
-#include "core/app/DataFiles.h"
-#include "core/app/Paths.h"
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
+#include "core/base/Paths.h"
+#include "core/stream/DataFiles.h"
 #include "core/stream/FileError.h"
 #include "core/xml/SimpleXMLParser.h"
 

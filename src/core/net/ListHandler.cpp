@@ -1,6 +1,6 @@
 #include "core/net/ListHandler.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "core/stream/MemInputStream.h"
 #include "core/xml/AttributeList.h"
 #include "core/xml/SimpleXMLParser.h"

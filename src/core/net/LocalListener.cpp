@@ -1,11 +1,11 @@
 #include "core/net/LocalListener.h"
 
-#include "core/app/DataFiles.h"
-#include "core/app/InboundSlot.h"
-#include "core/app/Paths.h"
+#include "core/base/Paths.h"
+#include "core/net/InboundSlot.h"
 #include "core/net/SelectThread.h"
 #include "core/net/SimpleAsyncSocket.h"
 #include "core/store/PropParser.h"
+#include "core/stream/DataFiles.h"
 
 #include <cstring>
 #include <exception>

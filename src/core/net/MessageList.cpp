@@ -1,7 +1,7 @@
 #include "core/net/MessageList.h"
 
+#include "core/base/FieldText.h"
 #include "core/store/DataBase.h"
-#include "core/store/FieldText.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "core/net/NoteClient.h"
 
-#include "core/app/InboundSlot.h"
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 #include "core/net/HTTPRequest.h"
 #include "core/net/HTTPResponse.h"
+#include "core/net/InboundSlot.h"
 #include "core/net/ListHandler.h"
 #include "core/net/SendMessage.h"
 #include "core/net/SendMessageResponse.h"

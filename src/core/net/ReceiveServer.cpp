@@ -1,17 +1,17 @@
 #include "core/net/ReceiveServer.h"
 
-#include "core/app/InboundSlot.h"
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
 #include "core/net/Credentials.h"
 #include "core/net/HTTPRequest.h"
 #include "core/net/HTTPResponse.h"
+#include "core/net/InboundSlot.h"
 #include "core/net/SelectThread.h"
 #include "core/net/ServerHost.h"
 #include "core/net/SimpleAsyncSocket.h"
-#include "core/store/FieldText.h"
-#include "core/stream/MemOutputStream.h"
+#include "core/net/SocketInputStream.h"
 #include "core/stream/BufferedInputStream.h"
-#include "core/stream/SocketInputStream.h"
+#include "core/stream/MemOutputStream.h"
 
 #include <algorithm>
 #include <atomic>

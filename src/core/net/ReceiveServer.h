@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/base/Properties.h"
 #include "core/net/CallbackCounter.h"
 #include "core/net/HTTPMessage.h"
 #include "core/net/HostAnswers.h"
 #include "core/net/RetiredSockets.h"
 #include "core/net/SimpleSocket.h"
-#include "core/store/Properties.h"
 
 #include <chrono>
 #include <memory>

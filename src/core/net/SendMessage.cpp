@@ -1,9 +1,9 @@
 #include "core/net/SendMessage.h"
 
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 #include "core/net/SendMessageResponse.h"
+#include "core/net/SocketInputStream.h"
 #include "core/stream/BufferedInputStream.h"
-#include "core/stream/SocketInputStream.h"
 
 #include <cerrno>
 #include <memory>

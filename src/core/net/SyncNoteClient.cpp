@@ -1,6 +1,6 @@
 #include "core/net/SyncNoteClient.h"
 
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 
 CSyncNoteClient::CSyncNoteClient(std::chrono::milliseconds timeout, CInboundSlot* inbound)
     : m_timeout(timeout), m_client(this, inbound) {}

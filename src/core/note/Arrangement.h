@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/note/Rect.h"
+#include "core/base/Rect.h"
 
 #include <optional>
 #include <vector>

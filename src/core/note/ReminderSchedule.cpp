@@ -1,6 +1,6 @@
 #include "core/note/ReminderSchedule.h"
 
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 
 #include <cstring>
 #include <ctime>

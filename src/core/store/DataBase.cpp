@@ -1,9 +1,9 @@
 #include "core/store/DataBase.h"
 
-#include "core/app/Strings.h"
+#include "core/base/PromptPort.h"
+#include "core/base/Strings.h"
 #include "core/note/Arrangement.h"
 #include "core/store/HeadlessMessage.h"
-#include "core/store/PromptPort.h"
 
 #include <algorithm>
 #include <cstdint>

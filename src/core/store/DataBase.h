@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/note/Rect.h"
+#include "core/base/Properties.h"
+#include "core/base/Rect.h"
 #include "core/store/Group.h"
 #include "core/store/MessageEventHandler.h"
 #include "core/store/MessageWindow.h"
-#include "core/store/Properties.h"
 
 #include <ctime>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "core/store/MessageWindow.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "core/store/PropParser.h"
 
 #include <ctime>

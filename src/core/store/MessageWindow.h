@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/note/Rect.h"
-#include "core/store/Properties.h"
+#include "core/base/Properties.h"
+#include "core/base/Rect.h"
 
 #include <memory>
 #include <string>

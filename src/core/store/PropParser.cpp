@@ -1,6 +1,6 @@
 #include "core/store/PropParser.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "core/stream/BinToHexOutputStream.h"
 #include "core/stream/HexToBinInputStream.h"
 #include "core/stream/MemInputStream.h"

@@ -1,10 +1,10 @@
 #include "core/store/SendLogFile.h"
 
-#include "core/app/DataFiles.h"
 #include "core/store/DestInfo.h"
+#include "core/stream/DataFiles.h"
 #include "core/stream/FileError.h"
-#include "core/stream/MemInputStream.h"
 #include "core/stream/FileInputStream.h"
+#include "core/stream/MemInputStream.h"
 
 #include <cerrno>
 #include <cstdio>

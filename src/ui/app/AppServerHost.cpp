@@ -1,10 +1,10 @@
 #include "ui/app/AppServerHost.h"
 #include "ui/dialogs/ConfirmDlg.h"
 
+#include "core/base/PromptPort.h"
 #include "core/net/MessageList.h"
 #include "core/store/DataBase.h"
-#include "core/store/PromptPort.h"
-#include "ui/app/AppStrings.h"
+#include "ui/common/AppStrings.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

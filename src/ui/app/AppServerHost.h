@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/Properties.h"
 #include "core/net/ServerHost.h"
-#include "core/store/Properties.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #include "ui/app/MainFrame.h"
 
-#include "core/app/Strings.h"
-#include "ui/app/AppStrings.h"
+#include "core/base/Strings.h"
 #include "ui/app/TrayIcon.h"
+#include "ui/common/AppStrings.h"
 
 #include <QAction>
 #include <QMenu>

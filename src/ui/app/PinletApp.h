@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/app/InboundSlot.h"
+#include "core/base/Properties.h"
+#include "core/base/Rect.h"
+#include "core/net/InboundSlot.h"
 #include "core/note/Arrangement.h"
-#include "core/note/Rect.h"
 #include "core/store/DestInfo.h"
 #include "core/store/Group.h"
 #include "core/store/MessageEventHandler.h"
-#include "core/store/Properties.h"
 #include "platform/ServiceDiscovery.h"
 #include "ui/app/MainFrame.h"
 #include "ui/app/UiPrompt.h"

@@ -5,7 +5,7 @@
 #include "core/store/DataBase.h"
 #include "platform/Autostart.h"
 #include "ui/app/AppServerHost.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 #include "ui/settings/AppPropSheet.h"
 
 void CPinletApp::OpenPropertySheet() {

@@ -2,7 +2,7 @@
 #include "ui/app/PinletApp.h"
 
 #include "core/net/NoteClient.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/NetRequests.h"
 #include "ui/net/RetrieveMessageDlg.h"
 

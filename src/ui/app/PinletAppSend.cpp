@@ -2,11 +2,11 @@
 // outcomes of the notes sent.
 #include "ui/app/PinletApp.h"
 
-#include "core/app/Paths.h"
+#include "core/base/Paths.h"
 #include "core/net/NoteClient.h"
 #include "core/store/DataBase.h"
 #include "core/store/SendLogFile.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/MessageSendDlg.h"
 #include "ui/net/NetRequests.h"
 #include "ui/net/SendSimpleTextDlg.h"

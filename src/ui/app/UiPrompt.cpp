@@ -1,7 +1,7 @@
 #include "ui/app/UiPrompt.h"
 
-#include "ui/app/AppStrings.h"
-#include "ui/app/MessageBoxPrompt.h"
+#include "ui/common/AppStrings.h"
+#include "ui/common/MessageBoxPrompt.h"
 
 #include <algorithm>
 

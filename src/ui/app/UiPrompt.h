@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/PromptPort.h"
+#include "core/base/PromptPort.h"
 
 #include <QString>
 

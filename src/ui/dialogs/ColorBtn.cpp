@@ -1,9 +1,9 @@
 #include "ui/dialogs/ColorBtn.h"
 
 #include "core/note/ColorPalette.h"
+#include "ui/common/ModalRun.h"
+#include "ui/common/RichTextBridge.h"
 #include "ui/dialogs/ColorBtnDlg.h"
-#include "ui/dialogs/ModalRun.h"
-#include "ui/note/RichTextBridge.h"
 
 #include <QColorDialog>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "ui/dialogs/ColorBtnDlg.h"
 
 #include "core/note/ColorPalette.h"
+#include "ui/common/RichTextBridge.h"
 #include "ui/dialogs/ColorBtn.h"
-#include "ui/note/RichTextBridge.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>

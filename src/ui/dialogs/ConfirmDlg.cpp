@@ -1,6 +1,6 @@
 #include "ui/dialogs/ConfirmDlg.h"
 
-#include "ui/note/SoundPort.h"
+#include "ui/common/SoundPort.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "ui/dialogs/FontDlg.h"
 
+#include "core/base/FieldText.h"
 #include "ui/dialogs/ColorBtn.h"
-#include "core/store/FieldText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

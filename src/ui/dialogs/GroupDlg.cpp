@@ -1,8 +1,8 @@
 #include "ui/dialogs/GroupDlg.h"
 
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
+#include "ui/common/ModalRun.h"
 #include "ui/dialogs/FontDlg.h"
-#include "ui/dialogs/ModalRun.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

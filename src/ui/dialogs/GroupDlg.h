@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/Properties.h"
 #include "core/store/Group.h"
-#include "core/store/Properties.h"
 
 #include <QDialog>
 

@@ -1,12 +1,12 @@
 #include "ui/dialogs/PropertyDlg.h"
 
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
 #include "core/note/ReminderInput.h"
 #include "core/note/ReminderSchedule.h"
-#include "core/store/FieldText.h"
-#include "ui/dialogs/ModalRun.h"
-#include "ui/note/Clock.h"
-#include "ui/note/SoundPort.h"
+#include "ui/common/Clock.h"
+#include "ui/common/ModalRun.h"
+#include "ui/common/SoundPort.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

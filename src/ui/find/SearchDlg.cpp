@@ -1,12 +1,12 @@
 #include "ui/find/SearchDlg.h"
 
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
 #include "core/find/ByteSearch.h"
 #include "core/find/SearchThread.h"
 #include "core/find/TextOffset.h"
 #include "core/store/DataBase.h"
-#include "core/store/FieldText.h"
-#include "ui/dialogs/SortHeader.h"
+#include "ui/common/SortHeader.h"
 
 #include <QAction>
 #include <QCoreApplication>

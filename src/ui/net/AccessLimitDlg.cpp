@@ -1,7 +1,7 @@
 #include "ui/net/AccessLimitDlg.h"
 
-#include "core/store/FieldText.h"
-#include "ui/dialogs/ModalRun.h"
+#include "core/base/FieldText.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/NetInfoDlg.h"
 
 #include <QButtonGroup>

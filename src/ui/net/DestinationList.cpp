@@ -1,6 +1,6 @@
 #include "ui/net/DestinationList.h"
 
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/HostInfoDlg.h"
 
 #include <QHBoxLayout>

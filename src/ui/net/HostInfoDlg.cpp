@@ -1,6 +1,6 @@
 #include "ui/net/HostInfoDlg.h"
 
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

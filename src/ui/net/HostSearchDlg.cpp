@@ -1,8 +1,8 @@
 #include "ui/net/HostSearchDlg.h"
 
-#include "core/app/Strings.h"
-#include "core/store/Properties.h"
-#include "ui/dialogs/SortHeader.h"
+#include "core/base/Properties.h"
+#include "core/base/Strings.h"
+#include "ui/common/SortHeader.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "ui/net/NetInfoDlg.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,9 +1,9 @@
 #include "ui/net/RetrieveMessageDlg.h"
 
-#include "core/app/Strings.h"
+#include "core/base/PromptPort.h"
+#include "core/base/Strings.h"
 #include "core/net/NoteClient.h"
-#include "core/store/PromptPort.h"
-#include "ui/app/MessageBoxPrompt.h"
+#include "ui/common/MessageBoxPrompt.h"
 #include "ui/net/NetRequests.h"
 
 #include <QComboBox>

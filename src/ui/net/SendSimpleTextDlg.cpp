@@ -1,9 +1,9 @@
 #include "ui/net/SendSimpleTextDlg.h"
 
-#include "core/app/Strings.h"
-#include "core/store/PromptPort.h"
-#include "ui/app/AppStrings.h"
-#include "ui/app/MessageBoxPrompt.h"
+#include "core/base/PromptPort.h"
+#include "core/base/Strings.h"
+#include "ui/common/AppStrings.h"
+#include "ui/common/MessageBoxPrompt.h"
 #include "ui/net/DestinationList.h"
 #include "ui/net/NetRequests.h"
 

@@ -1,20 +1,21 @@
 #include "ui/note/MessageDlg.h"
 
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/PromptPort.h"
+#include "core/base/Strings.h"
 #include "core/note/NoteGeometry.h"
 #include "core/note/ReminderSchedule.h"
 #include "core/store/MessageEventHandler.h"
-#include "core/store/FieldText.h"
-#include "core/store/PromptPort.h"
 #include "core/store/PropParser.h"
 #include "platform/Messenger.h"
-#include "ui/app/MessageBoxPrompt.h"
+#include "ui/common/AppStrings.h"
+#include "ui/common/Clock.h"
+#include "ui/common/MessageBoxPrompt.h"
+#include "ui/common/ModalRun.h"
+#include "ui/common/RichTextBridge.h"
+#include "ui/common/SoundPort.h"
 #include "ui/dialogs/FontDlg.h"
-#include "ui/dialogs/ModalRun.h"
 #include "ui/dialogs/PropertyDlg.h"
-#include "ui/note/Clock.h"
-#include "ui/note/RichTextBridge.h"
-#include "ui/note/SoundPort.h"
 #include "ui/note/TaskbarHint.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -551,22 +552,7 @@ CPromptPort* CMessageDlg::Prompt() {
 }
 
 QString CMessageDlg::StringText(int id) {
-    switch (id) {
-    case strings::kGroupMenu:
-        return tr("Group");
-    case strings::kDeleteMessageConfirm:
-        return tr("Do you really want to delete a message ?");
-    case strings::kGroupSettingsItem:
-        return tr("Group Settings(&S)...");
-    case strings::kTitleTooLong:
-        return tr("Too long selected text for message title.");
-    case strings::kSendWithMessenger:
-        return tr("Send with Messenger(&M)...");
-    case strings::kReminderMissed:
-        return tr("Notification time for message %s is already passed %d minutes.");
-    default:
-        return QString::fromUtf8(strings::EnglishText(id));
-    }
+    return NoteStringText(id);
 }
 
 // ---- change reporting ------------------------------------------------------

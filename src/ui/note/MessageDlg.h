@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/base/Properties.h"
 #include "core/note/DragGeometry.h"
 #include "core/note/StyledText.h"
 #include "core/store/MessageWindow.h"
-#include "core/store/Properties.h"
 
 #include <QLoggingCategory>
 #include <QPoint>

@@ -1,6 +1,6 @@
 #include "ui/settings/PropGeneral.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 
 #include <QApplication>
 #include <QButtonGroup>

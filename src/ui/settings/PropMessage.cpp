@@ -1,6 +1,6 @@
 #include "ui/settings/PropMessage.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "ui/dialogs/ColorBtn.h"
 
 #include <QCheckBox>

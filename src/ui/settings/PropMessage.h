@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/Properties.h"
+#include "core/base/Properties.h"
 #include "ui/settings/PropPage.h"
 
 #include <QStringList>

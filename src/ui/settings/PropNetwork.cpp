@@ -1,7 +1,7 @@
 #include "ui/settings/PropNetwork.h"
 
-#include "core/store/FieldText.h"
-#include "ui/dialogs/ModalRun.h"
+#include "core/base/FieldText.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/AccessLimitDlg.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "ui/settings/PropPage.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>

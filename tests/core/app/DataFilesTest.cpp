@@ -1,7 +1,7 @@
-#include "core/app/DataFiles.h"
-#include "core/app/Paths.h"
 #include "core/app/SettingsFile.h"
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
+#include "core/base/Paths.h"
+#include "core/stream/DataFiles.h"
 #include "core/stream/FileError.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "core/app/InboundSlot.h"
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
+#include "core/client/ScriptedServer.h"
 #include "core/net/Credentials.h"
+#include "core/net/InboundSlot.h"
 #include "core/net/NoteClient.h"
 #include "core/net/SelectThread.h"
 #include "core/net/SyncNoteClient.h"
-#include "core/client/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
+#include "core/base/FieldText.h"
+#include "core/base/PromptPort.h"
 #include "core/store/DataBase.h"
-#include "core/store/FieldText.h"
 #include "core/store/HeadlessMessage.h"
-#include "core/store/PromptPort.h"
 #include "core/store/PropParser.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "core/note/ReminderSchedule.h"
 
 #include "TimeZone.h"
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "core/app/InboundSlot.h"
 #include "core/net/HostAnswers.h"
+#include "core/net/InboundSlot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "core/net/LocalListener.h"
 
-#include "core/app/DataFiles.h"
-#include "core/app/InboundSlot.h"
+#include "core/net/InboundSlot.h"
 #include "core/server/ServerTestSupport.h"
 #include "core/store/PropParser.h"
+#include "core/stream/DataFiles.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "core/server/ServerTestSupport.h"
 
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 #include "core/net/Credentials.h"
 #include "core/store/PropParser.h"
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "core/app/InboundSlot.h"
+#include "core/base/FieldText.h"
 #include "core/net/HTTPRequest.h"
 #include "core/net/HTTPResponse.h"
+#include "core/net/InboundSlot.h"
 #include "core/net/ReceiveServer.h"
 #include "core/net/SelectThread.h"
 #include "core/net/ServerHost.h"
+#include "core/net/SocketInputStream.h"
 #include "core/socket/SocketTestSupport.h"
-#include "core/store/FieldText.h"
 #include "core/stream/MemOutputStream.h"
-#include "core/stream/SocketInputStream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "core/net/SocketInputStream.h"
+#include "core/net/SocketOutputStream.h"
 #include "core/socket/SocketTestSupport.h"
-#include "core/stream/SocketInputStream.h"
-#include "core/stream/SocketOutputStream.h"
 
 #include <gtest/gtest.h>
 

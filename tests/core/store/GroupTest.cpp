@@ -1,4 +1,4 @@
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "core/store/Group.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "core/store/PropParser.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/app/DataFiles.h"
-#include "core/app/Paths.h"
 #include "core/app/SettingsFile.h"
+#include "core/base/Paths.h"
 #include "core/store/DataBase.h"
 #include "core/store/PropParser.h"
+#include "core/stream/DataFiles.h"
 #include "ui/app/PinletApp.h"
 #include "ui/app/TrayIcon.h"
 #include "ui/note/MessageDlg.h"

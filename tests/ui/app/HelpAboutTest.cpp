@@ -1,9 +1,9 @@
 #include "AppTestSupport.h"
 
-#include "core/app/DataFiles.h"
+#include "core/stream/DataFiles.h"
 #include "ui/app/AboutDlg.h"
 #include "ui/app/HelpKey.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>

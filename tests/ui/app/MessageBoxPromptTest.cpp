@@ -1,7 +1,7 @@
-#include "core/app/Strings.h"
-#include "ui/app/MessageBoxPrompt.h"
+#include "core/base/Strings.h"
 #include "ui/app/UiPrompt.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/MessageBoxPrompt.h"
+#include "ui/common/ModalRun.h"
 
 #include <QMessageBox>
 #include <QPushButton>

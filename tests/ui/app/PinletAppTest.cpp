@@ -1,14 +1,14 @@
 #include "AppTestSupport.h"
 
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
 #include "core/net/LocalListener.h"
 #include "core/net/ReceiveServer.h"
-#include "core/store/FieldText.h"
 #include "ui/app/AppServerHost.h"
-#include "ui/app/AppStrings.h"
+#include "ui/common/AppStrings.h"
+#include "ui/common/ModalRun.h"
 #include "ui/dialogs/ConfirmDlg.h"
 #include "ui/dialogs/GroupDlg.h"
-#include "ui/dialogs/ModalRun.h"
 #include "ui/find/SearchDlg.h"
 
 #include <QAction>

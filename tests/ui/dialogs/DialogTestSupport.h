@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/dialogs/ModalRun.h"
-#include "ui/note/Clock.h"
-#include "ui/note/SoundPort.h"
+#include "ui/common/Clock.h"
+#include "ui/common/ModalRun.h"
+#include "ui/common/SoundPort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

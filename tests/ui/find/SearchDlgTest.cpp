@@ -1,8 +1,8 @@
 #include "ui/find/SearchDlg.h"
 
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
 #include "core/store/DataBase.h"
-#include "core/store/FieldText.h"
 #include "ui/note/MessageDlg.h"
 #include "ui/note/NoteTestSupport.h"
 

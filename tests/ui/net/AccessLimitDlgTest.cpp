@@ -1,5 +1,5 @@
-#include "core/store/FieldText.h"
-#include "ui/dialogs/ModalRun.h"
+#include "core/base/FieldText.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/AccessLimitDlg.h"
 #include "ui/net/NetInfoDlg.h"
 

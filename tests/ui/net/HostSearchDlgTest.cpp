@@ -1,4 +1,4 @@
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/HostInfoDlg.h"
 #include "ui/net/HostSearchDlg.h"
 

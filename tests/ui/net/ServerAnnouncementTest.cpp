@@ -1,6 +1,6 @@
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
 #include "core/net/ReceiveServer.h"
-#include "core/store/FieldText.h"
 #include "ui/app/AppTestSupport.h"
 
 namespace {

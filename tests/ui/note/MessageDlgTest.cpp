@@ -1,9 +1,9 @@
 #include "ui/note/MessageDlg.h"
 
 #include "NoteTestSupport.h"
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 #include "core/note/RtfWriter.h"
-#include "ui/note/RichTextBridge.h"
+#include "ui/common/RichTextBridge.h"
 
 #include <QAction>
 #include <QKeyEvent>

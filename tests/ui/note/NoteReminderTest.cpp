@@ -1,15 +1,15 @@
 #include "ui/note/MessageDlg.h"
 
 #include "NoteTestSupport.h"
+#include "core/base/FieldText.h"
 #include "core/note/ReminderInput.h"
-#include "core/store/FieldText.h"
+#include "ui/common/Clock.h"
+#include "ui/common/ModalRun.h"
+#include "ui/common/RichTextBridge.h"
+#include "ui/common/SoundPort.h"
 #include "ui/dialogs/ColorBtn.h"
 #include "ui/dialogs/FontDlg.h"
-#include "ui/dialogs/ModalRun.h"
 #include "ui/dialogs/PropertyDlg.h"
-#include "ui/note/Clock.h"
-#include "ui/note/RichTextBridge.h"
-#include "ui/note/SoundPort.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/PromptPort.h"
 #include "core/store/MessageEventHandler.h"
-#include "core/store/PromptPort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "ui/note/RichTextBridge.h"
+#include "ui/common/RichTextBridge.h"
 
 #include "core/note/RtfReader.h"
 #include "core/note/RtfWriter.h"

@@ -1,10 +1,10 @@
-#include "core/app/Strings.h"
+#include "core/base/FieldText.h"
+#include "core/base/Strings.h"
 #include "core/net/MessageList.h"
 #include "core/net/ReceiveServer.h"
-#include "core/store/FieldText.h"
 #include "core/store/SendLogFile.h"
 #include "ui/app/AppTestSupport.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/RetrieveMessageDlg.h"
 
 #include "ui/retrieve/ScriptedServer.h"

@@ -1,10 +1,10 @@
 #include "ui/net/RetrieveMessageDlg.h"
 
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 #include "core/net/MessageList.h"
-#include "ui/app/AppStrings.h"
 #include "ui/app/AppTestSupport.h"
 #include "ui/app/UiPrompt.h"
+#include "ui/common/AppStrings.h"
 
 #include "ui/retrieve/ScriptedServer.h"
 

@@ -1,6 +1,6 @@
 #include "SendTestSupport.h"
 
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 #include "ui/net/MessageSendDlg.h"
 #include "ui/net/NetRequests.h"
 #include "ui/net/SendSimpleTextDlg.h"

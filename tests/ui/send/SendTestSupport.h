@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/app/AppTestSupport.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/DestinationList.h"
 #include "ui/net/HostInfoDlg.h"
 

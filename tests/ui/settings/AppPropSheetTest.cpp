@@ -1,9 +1,9 @@
 #include "ui/settings/AppPropSheet.h"
 
-#include "core/store/FieldText.h"
+#include "core/base/FieldText.h"
 #include "ui/app/MainFrame.h"
+#include "ui/common/ModalRun.h"
 #include "ui/dialogs/ColorBtn.h"
-#include "ui/dialogs/ModalRun.h"
 #include "ui/net/AccessLimitDlg.h"
 #include "ui/settings/PropGeneral.h"
 #include "ui/settings/PropMessage.h"

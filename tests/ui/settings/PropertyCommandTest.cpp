@@ -1,10 +1,10 @@
 #include "ui/app/AppTestSupport.h"
 
+#include "core/base/FieldText.h"
 #include "core/net/ReceiveServer.h"
-#include "core/store/FieldText.h"
 #include "ui/app/AppServerHost.h"
+#include "ui/common/ModalRun.h"
 #include "ui/dialogs/ConfirmDlg.h"
-#include "ui/dialogs/ModalRun.h"
 #include "ui/settings/AppPropSheet.h"
 #include "ui/settings/PropGeneral.h"
 #include "ui/settings/PropMessage.h"

@@ -1,4 +1,4 @@
-#include "ui/note/SoundPort.h"
+#include "ui/common/SoundPort.h"
 
 #include "platform/Sound.h"
 

@@ -1,4 +1,4 @@
-#include "core/app/InboundSlot.h"
+#include "core/net/InboundSlot.h"
 
 void CInboundSlot::SetNotify(Notify notify) {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/Properties.h"
 #include "core/note/StyledText.h"
-#include "core/store/Properties.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "ui/app/MessageBoxPrompt.h"
+#include "ui/common/MessageBoxPrompt.h"
 
-#include "ui/app/AppStrings.h"
-#include "ui/dialogs/ModalRun.h"
+#include "ui/common/AppStrings.h"
+#include "ui/common/ModalRun.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

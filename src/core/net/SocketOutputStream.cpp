@@ -1,4 +1,4 @@
-#include "core/stream/SocketOutputStream.h"
+#include "core/net/SocketOutputStream.h"
 
 #include "core/net/SimpleSocket.h"
 

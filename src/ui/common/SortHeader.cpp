@@ -1,4 +1,4 @@
-#include "ui/dialogs/SortHeader.h"
+#include "ui/common/SortHeader.h"
 
 #include <QPainter>
 #include <QStyle>

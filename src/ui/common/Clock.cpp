@@ -1,4 +1,4 @@
-#include "ui/note/Clock.h"
+#include "ui/common/Clock.h"
 
 #include <ctime>
 

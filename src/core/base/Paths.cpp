@@ -1,4 +1,4 @@
-#include "core/app/Paths.h"
+#include "core/base/Paths.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "core/app/DataFiles.h"
+#include "core/stream/DataFiles.h"
 
 #include "core/stream/FileError.h"
 

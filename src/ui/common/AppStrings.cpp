@@ -1,11 +1,30 @@
-#include "ui/app/AppStrings.h"
+#include "ui/common/AppStrings.h"
 
-#include "core/app/Strings.h"
-#include "ui/note/MessageDlg.h"
+#include "core/base/Strings.h"
 
 #include <QCoreApplication>
 
 // The context is spelled out in every call: lupdate only sees literal contexts.
+QString NoteStringText(int id) {
+    switch (id) {
+    case strings::kGroupMenu:
+        return QCoreApplication::translate("CMessageDlg", "Group");
+    case strings::kDeleteMessageConfirm:
+        return QCoreApplication::translate("CMessageDlg", "Do you really want to delete a message ?");
+    case strings::kGroupSettingsItem:
+        return QCoreApplication::translate("CMessageDlg", "Group Settings(&S)...");
+    case strings::kTitleTooLong:
+        return QCoreApplication::translate("CMessageDlg", "Too long selected text for message title.");
+    case strings::kSendWithMessenger:
+        return QCoreApplication::translate("CMessageDlg", "Send with Messenger(&M)...");
+    case strings::kReminderMissed:
+        return QCoreApplication::translate("CMessageDlg",
+                                           "Notification time for message %s is already passed %d minutes.");
+    default:
+        return QString::fromUtf8(strings::EnglishText(id));
+    }
+}
+
 QString AppStringText(int id) {
     switch (id) {
     case strings::kMessageMenu:
@@ -40,7 +59,7 @@ QString AppStringText(int id) {
         return QCoreApplication::translate(
             "CPinletApp", "Retrieveing message list failed. Probably destination user deny to connect.");
     default:
-        return CMessageDlg::StringText(id);
+        return NoteStringText(id);
     }
 }
 

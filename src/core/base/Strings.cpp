@@ -1,4 +1,4 @@
-#include "core/app/Strings.h"
+#include "core/base/Strings.h"
 
 #include <map>
 

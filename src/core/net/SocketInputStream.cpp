@@ -1,4 +1,4 @@
-#include "core/stream/SocketInputStream.h"
+#include "core/net/SocketInputStream.h"
 
 #include "core/net/SimpleSocket.h"
 
