@@ -427,6 +427,17 @@
     </message>
 </context>
 <context>
+    <name>CMessageBoxPrompt</name>
+    <message>
+        <source>&amp;Try Again</source>
+        <translation>再試行(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Continue</source>
+        <translation>続行(&amp;C)</translation>
+    </message>
+</context>
+<context>
     <name>CAppPropSheet</name>
     <message>
         <source>Property</source>

@@ -1,19 +1,18 @@
 #include "tools/ServeCommand.h"
 
+#include "core/app/NoteKeeper.h"
 #include "core/app/SettingsFile.h"
 #include "core/base/FieldText.h"
+#include "core/base/PromptPort.h"
 #include "core/base/Strings.h"
 #include "core/net/InboundSlot.h"
 #include "core/net/MessageList.h"
 #include "core/net/ReceiveServer.h"
 #include "core/net/SelectThread.h"
 #include "core/net/ServerHost.h"
-#include "core/note/RtfWriter.h"
-#include "core/note/StyledText.h"
 #include "core/store/DataBase.h"
 #include "core/store/HeadlessMessage.h"
 #include "core/store/PropParser.h"
-#include "core/stream/DataFiles.h"
 
 #include <csignal>
 #include <cstdio>
@@ -116,27 +115,38 @@ int ParseOptions(int argc, char** argv, ServeOptions& options) {
     return 0;
 }
 
+// What the program would show, on standard error.
+class CStderrPrompt : public CPromptPort {
+public:
+    Answer AskYesNo(int stringId, const std::vector<std::string>& args) override {
+        ShowMessage(stringId, args, Icon::Exclamation);
+        return Answer::No;
+    }
+    void ShowMessage(int stringId, const std::vector<std::string>& args, Icon) override {
+        std::fprintf(stderr, "quillet-cli serve: %s\n", strings::EnglishFormat(stringId, args).c_str());
+    }
+};
+
 // The store is not thread-safe: every use of it, from any socket callback,
 // goes through one lock.
 class CServeHost : public CServerHost {
 public:
     CServeHost(const ServeOptions& options, const NetworkProperty& settings)
-        : m_options(options), m_settings(settings), m_store([] { return MessageWindowPtr(new CHeadlessMessage()); }) {
+        : m_options(options), m_settings(settings), m_store([] { return MessageWindowPtr(new CHeadlessMessage()); }),
+          m_keeper(m_store, &m_prompt,
+                   [](const std::string& text) { std::fprintf(stderr, "quillet-cli serve: %s\n", text.c_str()); }) {
+        m_keeper.SetSavePath(options.Notes);
         // The headless consumer: the item is stored on the producer's thread.
         m_slot.SetNotify([this] {
             CInboundSlot::Item item;
             if (m_slot.Take(item))
-                Store(item);
+                Deliver(item);
         });
     }
 
     int LoadNotes() {
         std::lock_guard<std::mutex> lock(m_storeMutex);
-        int loaded = 0;
-        for (const NoteFile& file : LoadNoteFiles(m_options.Notes))
-            if (m_store.LoadMessage(file.Contents.data(), static_cast<int>(file.Contents.size()), false) != 0)
-                ++loaded;
-        return loaded;
+        return static_cast<int>(m_keeper.LoadAll().size());
     }
 
     NetworkProperty GetNetworkSettings() override { return m_settings; }
@@ -162,48 +172,27 @@ public:
     }
     CInboundSlot& GetInboundSlot() override { return m_slot; }
     void ReportError(int stringId, const std::vector<std::string>& args) override {
-        std::fprintf(stderr, "quillet-cli serve: %s\n", strings::EnglishFormat(stringId, args).c_str());
+        m_prompt.ShowMessage(stringId, args, CPromptPort::Icon::Stop);
     }
 
 private:
-    // What the desktop program does with a received item: a new note, its file
-    // written as the program writes it.
-    void Store(const CInboundSlot::Item& item) {
+    // What the desktop program does with a received item, under the store's lock.
+    void Deliver(const CInboundSlot::Item& item) {
         std::lock_guard<std::mutex> lock(m_storeMutex);
-        int id = 0;
-        if (item.Command == CInboundSlot::kNoteDocument) {
-            id = m_store.LoadMessage(item.Bytes.data(), static_cast<int>(item.Bytes.size()), true);
-        } else {
-            id = m_store.AddMessage(std::string());
-            if (CMessageWindow* note = m_store.GetMessage(id)) {
-                // A note window holds rich text: the text in the note's own font.
-                const FontProperty& font = note->GetFont();
-                CharFormat format;
-                format.FaceName = std::string(FieldText(font.Name));
-                format.HalfPoints = font.Size * 2;
-                format.SetEffectFlags(font.Flags);
-                format.Color = font.FontColor;
-                note->SetBody(CRtfWriter::Write(CStyledText::FromPlainText(item.Bytes, format)), BodyFormat::Rtf);
-            }
-        }
-        if (id == 0) {
-            std::fprintf(stderr, "quillet-cli serve: a received note could not be read\n");
-            return;
-        }
-        try {
-            SaveNoteFile(m_options.Notes, id, m_store.Serialize(id));
+        if (const int id = m_keeper.Receive(item)) {
             std::printf("received note %d\n", id);
             std::fflush(stdout);
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "quillet-cli serve: %s (%s)\n", strings::EnglishText(strings::kSaveFailed),
-                         error.what());
+        } else {
+            std::fprintf(stderr, "quillet-cli serve: a received note could not be read\n");
         }
     }
 
     const ServeOptions& m_options;
     const NetworkProperty m_settings;
+    CStderrPrompt m_prompt;
     std::mutex m_storeMutex;
     CDataBase m_store;
+    CNoteKeeper m_keeper;
     CInboundSlot m_slot;
 };
 

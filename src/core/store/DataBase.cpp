@@ -79,7 +79,7 @@ const CDataBase::MessageEntry* CDataBase::Find(int id) const {
 
 int CDataBase::FreeId(int id) const {
     // 0 means "no note" to every caller, so a note must never carry it.
-    while (id == 0 || m_messages.count(id) != 0)
+    while (id == 0 || m_messages.count(id) != 0 || m_reserved.count(id) != 0)
         id = static_cast<int>(static_cast<std::uint32_t>(id) + 1u);
     return id;
 }
@@ -440,10 +440,14 @@ void CDataBase::CProxyEventHandler::OnRequest(int id, int kind) {
 
 void CDataBase::CProxyEventHandler::OnAddToGroup(int id, const std::string& group) {
     m_store.AddToGroup(id, group);
+    if (Application())
+        Application()->OnAddToGroup(id, group);
 }
 
 void CDataBase::CProxyEventHandler::OnRemoveFromGroup(int id, const std::string& group) {
     m_store.RemoveFromGroup(id, group);
+    if (Application())
+        Application()->OnRemoveFromGroup(id, group);
 }
 
 void CDataBase::CProxyEventHandler::GetGroupNames(std::vector<std::string>& out) {

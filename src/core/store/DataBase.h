@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,11 @@ public:
     // document is kept unless it is taken. Received notes are centred and shown.
     int LoadMessage(const char* data, int length, bool received);
 
+    // IDs no note may take: they name files that hold something the store could
+    // not load, which a note of that ID would overwrite.
+    void ReserveId(int id) { m_reserved.insert(id); }
+    void ReleaseId(int id) { m_reserved.erase(id); }
+
     // Tells the application, then removes the note.
     void DeleteMessage(int id);
     void DeleteAll();
@@ -155,6 +161,7 @@ private:
     Clock m_clock;
     std::map<int, MessageEntry> m_messages;
     std::map<int, int> m_commands; // menu command -> ID
+    std::set<int> m_reserved;
     CGroup m_groups;
     std::map<std::string, int> m_groupCommands;
     SheetProperty m_defaultSheet;

@@ -1,6 +1,9 @@
 #include "core/store/HeadlessMessage.h"
 
+#include "core/base/FieldText.h"
 #include "core/note/NoteGeometry.h"
+#include "core/note/RtfWriter.h"
+#include "core/note/StyledText.h"
 #include "core/store/MessageEventHandler.h"
 #include "core/store/PropParser.h"
 
@@ -12,8 +15,19 @@ void CHeadlessMessage::SetSheet(const SheetProperty& sheet) {
 }
 
 void CHeadlessMessage::SetBody(const std::string& data, BodyFormat format) {
-    m_body = data;
     m_format = format;
+    m_text = data;
+    if (format == BodyFormat::Rtf) {
+        m_body = data;
+        return;
+    }
+    // As a note window holds it: rich text, the text in the note's own font.
+    CharFormat text;
+    text.FaceName = std::string(FieldText(m_font.Name));
+    text.HalfPoints = m_font.Size * 2;
+    text.SetEffectFlags(m_font.Flags);
+    text.Color = m_font.FontColor;
+    m_body = CRtfWriter::Write(CStyledText::FromPlainText(data, text));
 }
 
 std::string CHeadlessMessage::Serialize() {

@@ -30,12 +30,13 @@ public:
     void Move(int x, int y) override;
     void RaiseTopmost() override { ++m_raiseCount; }
 
-    std::string GetText() const override { return m_body; }
+    std::string GetText() const override { return m_text; }
     void SelectRange(int start, int length) override;
     bool IsModified() const override { return m_modified; }
 
     // Where the note reports; tests use it to play the window's part.
     CMessageEventHandler* GetEventHandler() const { return m_handler; }
+    // The body as RTF; a plain text is held in the note's font.
     const std::string& GetBody() const { return m_body; }
     BodyFormat GetBodyFormat() const { return m_format; }
     int GetRaiseCount() const { return m_raiseCount; }
@@ -51,7 +52,8 @@ private:
     CMessageEventHandler* m_handler = nullptr;
     Rect m_screen;
     Rect m_rect;
-    std::string m_body;
+    std::string m_body; // RTF, as it is written
+    std::string m_text; // as it was set
     BodyFormat m_format = BodyFormat::Rtf;
     bool m_visible = false;
     bool m_modified = true;

@@ -65,7 +65,10 @@ bool IsFolder(const std::string& path) {
 } // namespace
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
-    const std::string temporary = path + "_tmp";
+    WriteFileAtomically(path, bytes, mode, path + "_tmp");
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode, const std::string& temporary) {
     // No symbolic link is followed: the file written is the one renamed.
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode);
     if (fd < 0)
@@ -158,10 +161,18 @@ std::string NoteFilePath(const std::string& savePath, int id) {
     return JoinPath(savePath, std::to_string(id));
 }
 
+std::string SaveFolderPath(const std::string& savePath, const std::string& name) {
+    return JoinPath(savePath, name);
+}
+
 void SaveNoteFile(const std::string& savePath, int id, std::string_view document) {
+    SaveNoteFile(savePath, id, document, std::to_string(id) + "_tmp");
+}
+
+void SaveNoteFile(const std::string& savePath, int id, std::string_view document, const std::string& temporaryName) {
     if (!EnsureFolder(savePath, kPrivateFolderMode))
         ThrowFileError("Cannot create the folder", savePath, errno);
-    WriteFileAtomically(NoteFilePath(savePath, id), document, kPrivateFileMode);
+    WriteFileAtomically(NoteFilePath(savePath, id), document, kPrivateFileMode, JoinPath(savePath, temporaryName));
 }
 
 bool DeleteNoteFile(const std::string& savePath, int id) {

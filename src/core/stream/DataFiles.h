@@ -12,7 +12,9 @@
 // carrying errno and the path.
 
 // Writes bytes to path atomically with the given mode. The folder must exist.
+// The temporary file is "<path>_tmp" unless another name is given.
 void WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
+void WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode, const std::string& temporary);
 
 // Reads a whole regular file. False (contents untouched) when it is missing,
 // unreadable or not a regular file.
@@ -36,6 +38,10 @@ std::string NoteFilePath(const std::string& savePath, int id);
 // Writes a note's document, creating the save folder (0700) when missing. Throws
 // CFileError when the note could not be stored.
 void SaveNoteFile(const std::string& savePath, int id, std::string_view document);
+// The same through a temporary file of the given name in the save folder.
+void SaveNoteFile(const std::string& savePath, int id, std::string_view document, const std::string& temporaryName);
+// The file of that name in the save folder.
+std::string SaveFolderPath(const std::string& savePath, const std::string& name);
 // Removes a note's file; true when it is gone (or was never there).
 bool DeleteNoteFile(const std::string& savePath, int id);
 

@@ -88,22 +88,30 @@ void CPinletApp::CMessageEvent::OnTitleChanged(int id, const std::string& title)
 
 void CPinletApp::CMessageEvent::OnSend(int id) {
     // Queued: the note that asked may be deleted while the dialog runs.
-    QMetaObject::invokeMethod(&m_app, [app = &m_app, id] { app->OpenSendDialog(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &m_app, [app = &m_app, id] { app->OpenSendDialog(id); }, Qt::QueuedConnection);
 }
 
 void CPinletApp::CMessageEvent::OnRequest(int id, int kind) {
     // Kind 0 (bring the main window forward) has nothing to do: the frame is
     // never shown.
     if (kind == kRequestSave)
-        m_app.SaveMessageReporting(id);
+        m_app.m_keeper->SaveReporting(id);
     else if (kind == kRequestGroupSettings)
         // Queued: the note that asked may be deleted while the dialog runs.
         QMetaObject::invokeMethod(&m_app, &CPinletApp::OpenGroupSettings, Qt::QueuedConnection);
 }
 
-void CPinletApp::CMessageEvent::OnAddToGroup(int, const std::string&) {}
+// The store has changed its table; a crash must not take the change away.
+void CPinletApp::CMessageEvent::OnAddToGroup(int, const std::string&) {
+    m_app.m_groups = m_app.Store().GetGroups();
+    m_app.SaveSettings();
+}
 
-void CPinletApp::CMessageEvent::OnRemoveFromGroup(int, const std::string&) {}
+void CPinletApp::CMessageEvent::OnRemoveFromGroup(int, const std::string&) {
+    m_app.m_groups = m_app.Store().GetGroups();
+    m_app.SaveSettings();
+}
 
 void CPinletApp::CMessageEvent::GetGroupNames(std::vector<std::string>& out) {
     out = m_app.m_groups.GetGroupNames();
@@ -114,7 +122,9 @@ int CPinletApp::CMessageEvent::GetMessageGroups(int id, std::vector<std::string>
 }
 
 void CPinletApp::CMessageEvent::OnSetGroups(int id, const std::vector<std::string>& groups) {
+    // The store's table: it holds what the notes' menus changed.
     CGroup& table = m_app.m_groups;
+    table = m_app.Store().GetGroups();
     table.RemoveMemberEverywhere(id);
     const std::string title = m_app.Store().GetTitle(id);
     for (const std::string& name : groups)
@@ -122,10 +132,11 @@ void CPinletApp::CMessageEvent::OnSetGroups(int id, const std::vector<std::strin
             table.AddMember(name, id, title);
     m_app.Store().SetGroups(table, true);
     m_app.FillGroupMenus(table);
+    m_app.SaveSettings();
 }
 
 void CPinletApp::CMessageEvent::OnChanged(int id) {
-    m_app.SaveMessageReporting(id);
+    m_app.m_keeper->SaveReporting(id);
 }
 
 // ---- life cycle -------------------------------------------------------------
@@ -166,16 +177,18 @@ bool CPinletApp::InitInstance() {
 }
 
 void CPinletApp::MainInitialisation() {
-    m_saving = false;
     // The store with real note windows; questions go to message boxes.
     CDataBase::SetInstance(std::make_unique<CDataBase>(&CreateMessageDlg));
     m_event = std::make_unique<CMessageEvent>(*this);
     CDataBase& store = Store();
+    m_keeper = std::make_unique<CNoteKeeper>(store, &m_prompt,
+                                             [](const std::string& text) { qCWarning(lcApp) << text.c_str(); });
     store.SetEventHandler(m_event.get());
     store.SetPromptPort(&m_prompt);
     CMessageDlg::SetDefaultPromptPort(&m_prompt);
 
     LoadSettings();
+    m_keeper->SetSavePath(SavePath());
     store.SetDefaultSheet(m_defaultSheet);
     store.SetDefaultFont(m_defaultFont);
 
@@ -234,6 +247,7 @@ void CPinletApp::ExitInstance() {
     CMessageDlg::SetDefaultPromptPort(nullptr);
     Store().SetEventHandler(nullptr);
     Store().SetPromptPort(nullptr);
+    m_keeper.reset();
     CDataBase::DeleteInstance();
     // Note windows delete themselves from the event loop, which has ended.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -259,7 +273,8 @@ void CPinletApp::LoadSettings() {
 bool CPinletApp::SaveSettings() {
     if (WriteSettings())
         return true;
-    ReportSaveFailure();
+    if (m_keeper)
+        m_keeper->ReportSaveFailure();
     return false;
 }
 
@@ -280,85 +295,33 @@ bool CPinletApp::WriteSettings() {
 }
 
 void CPinletApp::LoadAllMessages() {
-    CDataBase& store = Store();
-    for (const NoteFile& file : LoadNoteFiles(SavePath())) {
-        // A file that is no note document is left alone.
-        const int id = store.LoadMessage(file.Contents.data(), static_cast<int>(file.Contents.size()), false);
-        if (id != 0)
-            AddMessageMenus(id);
-        else
-            qCInfo(lcApp) << "not a note, skipped:" << file.Name.c_str();
-    }
-    store.RaiseTopmost();
-}
-
-bool CPinletApp::SaveMessage(int id) {
-    const std::string document = Store().Serialize(id);
-    if (document.empty())
-        return true;
-    try {
-        SaveNoteFile(SavePath(), id, document);
-        m_unsaved.erase(id);
-        return true;
-    } catch (const std::exception& error) {
-        // The note stays in memory and is tried again with the next save.
-        qCWarning(lcApp) << "note" << id << "not saved:" << error.what();
-        m_unsaved.insert(id);
-        return false;
-    }
-}
-
-bool CPinletApp::SaveMessageReporting(int id) {
-    if (SaveMessage(id))
-        return true;
-    ReportSaveFailure();
-    return false;
-}
-
-void CPinletApp::ReportSaveFailure() {
-    if (!m_interactive) {
-        qCWarning(lcApp) << strings::EnglishText(strings::kSaveFailed);
-        return;
-    }
-    // One box at a time: saves go on while it is open.
-    if (m_reportingSaveFailure)
-        return;
-    m_reportingSaveFailure = true;
-    m_prompt.ShowMessage(strings::kSaveFailed, {}, CPromptPort::Icon::Stop);
-    m_reportingSaveFailure = false;
+    for (const int id : m_keeper->LoadAll())
+        AddMessageMenus(id);
 }
 
 bool CPinletApp::SaveModifiedMessages() {
-    if (m_saving)
-        return true;
-    m_saving = true;
-    EnsureFolder(SavePath(), kPrivateFolderMode);
+    if (!m_keeper)
+        return false;
     const bool cursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     if (cursor)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    CDataBase& store = Store();
-    bool saved = true;
-    for (const int id : store.GetIds()) {
-        if (store.IsModified(id) || m_unsaved.count(id) != 0)
-            saved = SaveMessage(id) && saved;
-    }
+    const bool saved = m_keeper->SaveModified();
     if (cursor)
         QGuiApplication::restoreOverrideCursor();
-    if (!saved)
-        ReportSaveFailure();
-    m_saving = false;
     return saved;
 }
 
 bool CPinletApp::SaveAllModified(bool interactive) {
-    const bool before = m_interactive;
-    m_interactive = interactive;
+    if (!m_keeper)
+        return false;
+    const bool before = m_keeper->IsInteractive();
+    m_keeper->SetInteractive(interactive);
     const bool settings = WriteSettings();
     const bool notes = SaveModifiedMessages();
     // One box for both: the notes report their own failure.
     if (!settings && notes)
-        ReportSaveFailure();
-    m_interactive = before;
+        m_keeper->ReportSaveFailure();
+    m_keeper->SetInteractive(before);
     return settings && notes;
 }
 
@@ -405,35 +368,15 @@ void CPinletApp::HandleInbound() {
     // Taking the item frees the slot for the next producer, whatever follows.
     if (!m_started || m_exited || !m_slot.Take(item))
         return;
-    CDataBase& store = Store();
-    int id = 0;
-    // No limit here: the sender was already told the note arrived, so
-    // refusing it now would lose it. Past 100 notes its menu items are greyed.
-    if (item.Command == kCmdInboundText) {
-        id = store.AddMessage(item.Bytes);
-        if (id != 0)
-            AddMessageMenus(id);
-    } else if (item.Command == kCmdInboundDocument) {
-        id = store.LoadMessage(item.Bytes.data(), static_cast<int>(item.Bytes.size()), true);
-        if (id != 0) {
-            AddMessageMenus(id);
-            store.RaiseTopmost();
-        }
-    }
-    // A received note is on disk before anything else can happen to it.
-    if (id != 0)
-        SaveMessageReporting(id);
+    // Past 100 notes its menu items are greyed.
+    if (const int id = m_keeper->Receive(item))
+        AddMessageMenus(id);
 }
 
 // ---- commands ---------------------------------------------------------------
 
 int CPinletApp::CreateMessage(const std::string& text) {
-    CDataBase& store = Store();
-    if (store.GetCount() >= kMaxMessages) {
-        m_prompt.ShowMessage(strings::kMessageLimit, {}, CPromptPort::Icon::Stop);
-        return 0;
-    }
-    const int id = store.AddMessage(text);
+    const int id = m_keeper->Create(text);
     if (id != 0)
         AddMessageMenus(id);
     return id;
@@ -551,7 +494,16 @@ void CPinletApp::DispatchItem(QAction* item, int command) {
 }
 
 void CPinletApp::Exit() {
-    SaveAllModified(m_interactive);
+    const bool interactive = m_keeper->IsInteractive();
+    // Quitting after a failed save would lose the edits: the user may make
+    // room and try again, quit anyway, or keep the program running.
+    while (!SaveAllModified(false) && interactive) {
+        const CPromptPort::Answer answer = m_prompt.AskCancelTryContinue(strings::kSaveFailed, {});
+        if (answer == CPromptPort::Answer::Cancel)
+            return;
+        if (answer != CPromptPort::Answer::TryAgain)
+            break;
+    }
     if (m_frame)
         m_frame->Tray().Hide();
     // exit, not quit: quit would first close (hide) every note, and a hidden
@@ -584,8 +536,7 @@ QUrl CPinletApp::HelpUrl(const QString& programFolder, const QLocale& locale) {
     if (!language.isEmpty() && language != QLatin1String("C") && language != QLatin1String("en"))
         pages << QStringLiteral("index.%1.html").arg(language);
     pages << QStringLiteral("index.html");
-    const QStringList folders{program + QStringLiteral("/help/"),
-                              program + QStringLiteral("/../share/quillet/help/")};
+    const QStringList folders{program + QStringLiteral("/help/"), program + QStringLiteral("/../share/quillet/help/")};
     for (const QString& folder : folders) {
         for (const QString& page : pages) {
             const QFileInfo file(folder + page);
@@ -780,6 +731,7 @@ void CPinletApp::OpenGroupSettings() {
     }
     m_groups = table;
     FillGroupMenus(m_groups);
+    SaveSettings();
 }
 
 void CPinletApp::FillGroupMenus(const CGroup& table) {
@@ -813,9 +765,7 @@ void CPinletApp::OnShownChanged(int id, bool shown) {
 
 void CPinletApp::OnDeleted(int id) {
     RemoveMessageMenus(id);
-    m_unsaved.erase(id);
-    if (!DeleteNoteFile(SavePath(), id))
-        qCWarning(lcApp) << "note file not deleted:" << NoteFilePath(SavePath(), id).c_str();
+    m_keeper->Forget(id);
     if (!m_hasTray)
         QTimer::singleShot(0, this, &CPinletApp::KeepMenuReachable);
 }

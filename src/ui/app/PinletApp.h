@@ -2,6 +2,7 @@
 
 #include "core/base/Properties.h"
 #include "core/base/Rect.h"
+#include "core/app/NoteKeeper.h"
 #include "core/net/InboundSlot.h"
 #include "core/note/Arrangement.h"
 #include "core/store/DestInfo.h"
@@ -49,7 +50,7 @@ class CPinletApp : public QObject {
 
 public:
     // At most this many notes; New message refuses beyond it.
-    static constexpr int kMaxMessages = 100;
+    static constexpr int kMaxMessages = CNoteKeeper::kMaxMessages;
     // Menu slots for notes and groups that can be reached from the menus.
     static constexpr int kMenuSlots = 100;
     static constexpr int kMenuGroups = 25;
@@ -118,10 +119,6 @@ public:
     // Writes every note that has changes not on disk yet. Goes on past a note
     // that fails and reports the failure once (message 57695).
     bool SaveModifiedMessages();
-    // Writes one note's file; false (nothing shown) when it could not be written.
-    bool SaveMessage(int id);
-    // SaveMessage, showing message 57695 when it fails.
-    bool SaveMessageReporting(int id);
 
     bool StartServer();
     void StopServer();
@@ -209,7 +206,6 @@ private:
     void KeepMenuReachable();
     void OnShownChanged(int id, bool shown);
     void OnDeleted(int id);
-    void ReportSaveFailure();
     // SaveSettings without the message.
     bool WriteSettings();
     // Failed fetches of the application's own requests, shown by string id.
@@ -248,11 +244,8 @@ private:
     std::unique_ptr<CSearchDlg> m_find;
     CDestInfo m_sendLog{CDestInfo::kDefaultCapacity};
 
-    // Notes whose last save failed: saved again with the modified ones.
-    std::set<int> m_unsaved;
-    bool m_saving = false;
-    bool m_interactive = true;
-    bool m_reportingSaveFailure = false;
+    // Loading, saving, receiving and deleting notes.
+    std::unique_ptr<CNoteKeeper> m_keeper;
     Rect m_screenRect;
     bool m_hasTray = false;
     int m_trayTries = 0;

@@ -2,6 +2,7 @@
 
 #include "ui/app/PinletApp.h"
 
+#include "core/app/NoteKeeper.h"
 #include "core/store/DataBase.h"
 #include "platform/Autostart.h"
 #include "ui/app/AppServerHost.h"
@@ -54,11 +55,8 @@ void CPinletApp::OpenPropertySheet() {
 
         // Notes are loaded from the save folder at start-up: every note goes
         // into a new folder now, not only the ones edited before the next exit.
-        if (SavePath() != oldSavePath) {
-            for (const int id : Store().GetIds())
-                m_unsaved.insert(id);
-            SaveModifiedMessages();
-        }
+        if (SavePath() != oldSavePath)
+            m_keeper->MoveTo(SavePath());
 
         SaveSettings();
         if (m_host)

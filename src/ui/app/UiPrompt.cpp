@@ -28,6 +28,19 @@ CPromptPort::Answer CUiPrompt::AskYesNo(int stringId, const std::vector<std::str
     return Boxes().AskText(text);
 }
 
+CPromptPort::Answer CUiPrompt::AskCancelTryContinue(int stringId, const std::vector<std::string>& args) {
+    const QString text = AppStringFormat(stringId, args);
+    m_history.push_back({stringId, text, true});
+    if (m_scripted) {
+        if (m_answers.empty())
+            return Answer::Continue;
+        const Answer answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    return Boxes().AskCancelTryContinue(stringId, args);
+}
+
 void CUiPrompt::ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) {
     const QString text = AppStringFormat(stringId, args);
     m_history.push_back({stringId, text, false});

@@ -25,6 +25,8 @@ public:
 
     Answer AskYesNo(int stringId, const std::vector<std::string>& args) override;
     void ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) override;
+    // Scripted with no answer left: Continue.
+    Answer AskCancelTryContinue(int stringId, const std::vector<std::string>& args) override;
     // A message that has no string id.
     void ShowText(const QString& text, Icon icon);
 

@@ -3,8 +3,10 @@
 #include "ui/common/AppStrings.h"
 #include "ui/common/ModalRun.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <utility>
 
@@ -35,6 +37,23 @@ CPromptPort::Answer CMessageBoxPrompt::AskYesNo(int stringId, const std::vector<
 
 void CMessageBoxPrompt::ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) {
     ShowText(AppStringFormat(stringId, args), icon);
+}
+
+CPromptPort::Answer CMessageBoxPrompt::AskCancelTryContinue(int stringId, const std::vector<std::string>& args) {
+    QMessageBox box(QMessageBox::Critical, m_messageTitle, AppStringFormat(stringId, args), QMessageBox::NoButton,
+                    m_owner);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    QPushButton* tryAgain =
+        box.addButton(QCoreApplication::translate("CMessageBoxPrompt", "&Try Again"), QMessageBox::AcceptRole);
+    box.addButton(QCoreApplication::translate("CMessageBoxPrompt", "&Continue"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(tryAgain);
+    box.setEscapeButton(cancel);
+    modalrun::Exec(box);
+    if (box.clickedButton() == tryAgain)
+        return Answer::TryAgain;
+    if (box.clickedButton() == cancel || box.clickedButton() == nullptr)
+        return Answer::Cancel;
+    return Answer::Continue;
 }
 
 CPromptPort::Answer CMessageBoxPrompt::AskText(const QString& text) {

@@ -23,6 +23,7 @@ public:
 
     Answer AskYesNo(int stringId, const std::vector<std::string>& args) override;
     void ShowMessage(int stringId, const std::vector<std::string>& args, Icon icon) override;
+    Answer AskCancelTryContinue(int stringId, const std::vector<std::string>& args) override;
 
     // The same boxes for a text that is already complete.
     Answer AskText(const QString& text);
