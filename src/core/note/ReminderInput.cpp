@@ -73,6 +73,20 @@ std::int64_t MinutesUntil(std::int64_t fireTime, std::int64_t now) {
     return static_cast<std::int64_t>(difference / kMinute);
 }
 
+void ApplyMinutesEntry(InformProperty& inform, const InformProperty& opened, bool minutesEdited, std::int64_t minutes,
+                       std::int64_t now) {
+    const auto repeatsByTime = [](const InformProperty& record) {
+        return record.Enabled == 1 && record.ByDate != 1 && record.ByTime == 1 && record.Repeat == 1;
+    };
+    if (!minutesEdited && repeatsByTime(opened) && repeatsByTime(inform)) {
+        inform.FireTime = opened.FireTime;
+        inform.StartTime = opened.StartTime;
+        return;
+    }
+    inform.FireTime = TimeFireTime(now, minutes);
+    inform.StartTime = now;
+}
+
 int EntryIndex(int value, int first, int last, int step) {
     if (step <= 0 || value < first || value > last || (value - first) % step != 0)
         return -1;

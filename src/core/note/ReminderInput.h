@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/Properties.h"
+
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -42,6 +44,14 @@ std::int64_t TimeFireTime(std::int64_t now, std::int64_t minutes);
 // The minutes edit for a fire time: whole minutes from now, truncated towards
 // zero (negative when the time has passed).
 std::int64_t MinutesUntil(std::int64_t fireTime, std::int64_t now);
+
+// OK with Time chosen: sets FireTime and StartTime of inform (the record the
+// controls make) from opened (the record the dialog was opened with). The edit
+// shows only the minutes that remain, so a repeating reminder left as it was
+// opened (still enabled, by time and repeating, the edit untouched) keeps both
+// times and with them its period. Otherwise it starts now and fires minutes later.
+void ApplyMinutesEntry(InformProperty& inform, const InformProperty& opened, bool minutesEdited, std::int64_t minutes,
+                       std::int64_t now);
 
 // The index of the drop-list entry whose text is exactly value, in a list of the
 // numbers first, first + step, ... up to last; -1 when there is none.

@@ -212,6 +212,7 @@ CPropertyDlg::CPropertyDlg(const SheetProperty& sheet, const InformProperty& inf
         ShowFireDate(m_inform.FireTime);
     else if (m_inform.ByTime == 1)
         m_minutes->setText(QString::number(reminder::MinutesUntil(m_inform.FireTime, uiclock::Now())));
+    m_openedMinutes = m_minutes->text();
     const std::string_view wave = FieldText(m_inform.WavePath);
     if (!wave.empty())
         m_chosenPath = QString::fromUtf8(wave.data(), static_cast<int>(wave.size()));
@@ -385,12 +386,13 @@ void CPropertyDlg::accept() {
             fields.Hour = static_cast<int>(NumberOf(m_hour->currentText()));
             fields.Minute = static_cast<int>(NumberOf(m_minute->currentText()));
             inform.FireTime = reminder::DateFireTime(fields);
+            inform.StartTime = now;
         } else if (inform.ByTime == 1) {
-            inform.FireTime = reminder::TimeFireTime(now, MinutesField());
+            reminder::ApplyMinutesEntry(inform, m_inform, m_minutes->text() != m_openedMinutes, MinutesField(), now);
         } else {
             inform.FireTime = reminder::kInvalidTime;
+            inform.StartTime = now;
         }
-        inform.StartTime = now;
     }
 
     const reminder::Problem problem = reminder::Validate(inform);

@@ -84,6 +84,8 @@ private:
     SheetProperty m_sheet;
     InformProperty m_inform;
     QString m_chosenPath;
+    // The minutes edit as opening filled it: the same text on OK means untouched.
+    QString m_openedMinutes;
 
     QLineEdit* m_title = nullptr;
     QCheckBox* m_topWindow = nullptr;

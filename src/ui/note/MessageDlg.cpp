@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
@@ -516,7 +517,25 @@ void CMessageDlg::Dispose() {
     m_saveTimer.stop();
     m_reminderTimer.stop();
     hide();
-    deleteLater();
+    if (m_nestedRuns == 0) {
+        deleteLater();
+        return;
+    }
+    // A deletion posted inside a nested loop runs inside it and would destroy the
+    // dialog under its own exec(): end the runs, innermost first, and wait.
+    m_disposed = true;
+    m_menu->close();
+    const QList<QDialog*> dialogs = findChildren<QDialog*>();
+    for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
+        (*it)->reject();
+}
+
+bool CMessageDlg::RunNested(const std::function<void()>& run) {
+    ++m_nestedRuns;
+    run();
+    if (--m_nestedRuns == 0 && m_disposed)
+        deleteLater();
+    return !m_disposed;
 }
 
 // ---- seams -----------------------------------------------------------------
@@ -947,7 +966,7 @@ void CMessageDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CMessageDlg::ShowContextMenu(const QPoint& globalPos) {
-    PrepareContextMenu()->exec(globalPos);
+    RunNested([&] { PrepareContextMenu()->exec(globalPos); });
 }
 
 void CMessageDlg::RunCommand(int command) {
@@ -1031,7 +1050,7 @@ void CMessageDlg::MoveSelectionToTitle() {
     selected.remove(QChar(QChar::ObjectReplacementCharacter));
     const std::string title = selected.toStdString();
     if (title.size() >= sizeof m_sheet.Title) {
-        Prompt()->ShowMessage(strings::kTitleTooLong, {}, CPromptPort::Icon::Information);
+        RunNested([&] { Prompt()->ShowMessage(strings::kTitleTooLong, {}, CPromptPort::Icon::Information); });
         return;
     }
     if (title == m_sheet.Title)
@@ -1044,7 +1063,9 @@ void CMessageDlg::MoveSelectionToTitle() {
 }
 
 void CMessageDlg::AskDispose() {
-    if (Prompt()->AskYesNo(strings::kDeleteMessageConfirm, {}) != CPromptPort::Answer::Yes)
+    CPromptPort::Answer answer = CPromptPort::Answer::No;
+    if (!RunNested([&] { answer = Prompt()->AskYesNo(strings::kDeleteMessageConfirm, {}); }) ||
+        answer != CPromptPort::Answer::Yes)
         return;
     if (m_handler != nullptr)
         m_handler->OnDelete(GetId());
@@ -1067,7 +1088,8 @@ void CMessageDlg::EditFont() {
         start.FontColor = format.Color.value_or(m_font.FontColor);
     }
     CFontDlg dialog(start, this);
-    if (modalrun::Exec(dialog) != QDialog::Accepted)
+    int result = QDialog::Rejected;
+    if (!RunNested([&] { result = modalrun::Exec(dialog); }) || result != QDialog::Accepted)
         return;
     const FontProperty& chosen = dialog.GetFont();
     if (selection) {
@@ -1088,7 +1110,8 @@ void CMessageDlg::EditFont() {
 
 void CMessageDlg::EditProperty() {
     CPropertyDlg dialog(m_sheet, m_inform, this);
-    if (modalrun::Exec(dialog) != QDialog::Accepted)
+    int result = QDialog::Rejected;
+    if (!RunNested([&] { result = modalrun::Exec(dialog); }) || result != QDialog::Accepted)
         return;
     const std::string oldTitle(FieldText(m_sheet.Title));
     SheetProperty sheet = dialog.GetSheet();

@@ -97,6 +97,8 @@ public:
     bool IsModified() const override { return m_modified; }
     // Hides the window at once and deletes it when control returns to the event
     // loop, so the store may dispose of a note from inside one of its handlers.
+    // While the window runs a dialog, a question or its menu, that is closed
+    // and the deletion waits until the last such run has returned.
     void Dispose() override;
 
     // Seams for the application and for tests.
@@ -199,6 +201,9 @@ private:
     void RestoreEditorCursor();
 
     CPromptPort* Prompt();
+    // Runs a nested event loop of the window; false when the window was
+    // disposed meanwhile: the caller must then leave it alone.
+    bool RunNested(const std::function<void()>& run);
 
     SheetProperty m_sheet;
     FontProperty m_font;
@@ -222,6 +227,8 @@ private:
     bool m_loading = false;
     bool m_shown = false;
     bool m_reflagging = false;
+    int m_nestedRuns = 0;
+    bool m_disposed = false;
     QPoint m_lastPos;
     QSize m_lastSize;
 };

@@ -72,3 +72,32 @@ TEST_F(ReminderInput, MinutesFromNowAreALengthOfTime) {
     // A date in the past in the date controls shows a negative count.
     EXPECT_EQ(MinutesUntil(DateFireTime({2024, 10, 27, 1, 50}), now), -60);
 }
+
+TEST_F(ReminderInput, OkKeepsARepeatPeriodUnlessTheReminderWasChanged) {
+    InformProperty opened;
+    opened.Enabled = 1;
+    opened.ByTime = 1;
+    opened.Repeat = 1;
+    opened.StartTime = Local(2024, 5, 10, 10, 0);
+    opened.FireTime = opened.StartTime + 30 * 60;
+    const std::int64_t now = opened.StartTime + 18 * 60;
+    ASSERT_EQ(MinutesUntil(opened.FireTime, now), 12); // what the edit shows
+
+    InformProperty inform = opened;
+    ApplyMinutesEntry(inform, opened, false, 12, now);
+    EXPECT_EQ(inform.StartTime, opened.StartTime);
+    EXPECT_EQ(inform.FireTime, opened.FireTime);
+
+    // New minutes: every 45 minutes from now.
+    ApplyMinutesEntry(inform, opened, true, 45, now);
+    EXPECT_EQ(inform.StartTime, now);
+    EXPECT_EQ(inform.FireTime, now + 45 * 60);
+
+    // Repeat switched on in the dialog: the shown minutes become the period.
+    InformProperty once = opened;
+    once.Repeat = 0;
+    inform = opened;
+    ApplyMinutesEntry(inform, once, false, 12, now);
+    EXPECT_EQ(inform.StartTime, now);
+    EXPECT_EQ(inform.FireTime, now + 12 * 60);
+}

@@ -6,12 +6,14 @@
 #include "ui/common/RichTextBridge.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -339,8 +341,7 @@ TEST_F(MessageDlgTest, MenuGreysChecksAndTogglesTopMostInPlace) {
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(texts, (QStringList{"Undo(&U)", "Copy(&C)", "Paste(&P)", "Cut(&D)", "-", "Font(&F)...",
                                   "Top most window(&T)", "Auto resize(&A)", "Group(&G)", "Send message(&S)...", "-",
-                                  "Move to title(&L)",
-                                  "Property(&O)...", "Hide(&H)", "Dispose message(&X)"}));
+                                  "Move to title(&L)", "Property(&O)...", "Hide(&H)", "Dispose message(&X)"}));
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdCopy)->isEnabled());
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdCut)->isEnabled());
     EXPECT_FALSE(m_dlg->Action(CMessageDlg::kCmdMoveToTitle)->isEnabled());
@@ -479,6 +480,44 @@ TEST_F(MessageDlgTest, LinksAreShownOpenedAndNotStored) {
     SendMouse(viewport, QEvent::MouseButtonPress, pointAt(1), Qt::LeftButton);
     SendMouse(viewport, QEvent::MouseButtonRelease, pointAt(1), Qt::NoButton);
     EXPECT_EQ(m_opened.size(), 1u);
+}
+
+// The store may dispose of a note while one of its dialogs runs for real (a
+// send that deletes the note, say): the dialog must close and the note go later.
+TEST(MessageDlgDisposal, DisposedUnderItsOpenDialogClosesItAndIsDeletedAfterwards) {
+    for (const int command : {CMessageDlg::kCmdProperty, CMessageDlg::kCmdFont, CMessageDlg::kCmdDispose}) {
+        SCOPED_TRACE(command);
+        CRecordingHandler handler;
+        auto* note = new CMessageDlg();
+        note->SetSheet(Sheet({100, 120, 300, 220}));
+        note->SetEventHandler(&handler);
+        note->Show(ShowCommand::ShowNoActivate);
+        Pump(20);
+        handler.Clear();
+        QPointer<CMessageDlg> guard(note);
+        QPointer<QDialog> open;
+        bool opened = false;
+        int result = -1;
+        QTimer::singleShot(0, note, [&] {
+            open = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            opened = !open.isNull();
+            if (!opened)
+                return;
+            QObject::connect(open, &QDialog::finished, [&result](int code) { result = code; });
+            // Ends the dialog should Dispose fail to, so the test cannot hang.
+            QTimer::singleShot(3000, open, [&open] { open->done(QDialog::Accepted); });
+            note->Dispose();
+        });
+        note->RunCommand(command);
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(result, QDialog::Rejected);
+        EXPECT_FALSE(guard.isNull());
+        EXPECT_TRUE(handler.Changed.empty());
+        EXPECT_TRUE(handler.Deleted.empty());
+        DeleteLater();
+        EXPECT_TRUE(guard.isNull());
+        delete guard.data();
+    }
 }
 
 TEST(MessageDlgTranslation, JapaneseTextsComeFromTheTranslation) {
