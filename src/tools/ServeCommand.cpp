@@ -132,7 +132,7 @@ public:
 class CServeHost : public CServerHost {
 public:
     CServeHost(const ServeOptions& options, const NetworkProperty& settings)
-        : m_options(options), m_settings(settings), m_store([] { return MessageWindowPtr(new CHeadlessMessage()); }),
+        : m_options(options), m_settings(settings), m_store(&CreateHeadlessMessage),
           m_keeper(m_store, &m_prompt,
                    [](const std::string& text) { std::fprintf(stderr, "quillet-cli serve: %s\n", text.c_str()); }) {
         m_keeper.SetSavePath(options.Notes);

@@ -46,7 +46,7 @@ void SortItems(std::vector<CDataBase::SortedItem>& items, int flags) {
 CDataBase& CDataBase::GetInstance() {
     auto& instance = Instance();
     if (!instance)
-        instance = std::make_unique<CDataBase>([] { return MessageWindowPtr(new CHeadlessMessage()); });
+        instance = std::make_unique<CDataBase>(&CreateHeadlessMessage);
     return *instance;
 }
 
@@ -84,25 +84,28 @@ int CDataBase::FreeId(int id) const {
     return id;
 }
 
-int CDataBase::Insert(MessageWindowPtr window, int id) {
+int CDataBase::Insert(std::shared_ptr<CNote> note, MessageWindowPtr window, int id) {
     id = FreeId(id);
     window->SetId(id);
     CMessageWindow* raw = window.get();
-    m_messages[id].Window = std::move(window);
+    MessageEntry& entry = m_messages[id];
+    entry.Note = std::move(note);
+    entry.Window = std::move(window);
     raw->SetEventHandler(&m_proxy);
     return id;
 }
 
 int CDataBase::AddMessage(const std::string& text) {
-    MessageWindowPtr window = m_factory();
+    auto note = std::make_shared<CNote>();
+    MessageWindowPtr window = m_factory(note);
     if (!window)
         return 0;
     window->SetSheet(m_defaultSheet);
     window->SetFont(m_defaultFont);
-    const int id = Insert(std::move(window), static_cast<int>(static_cast<std::uint32_t>(m_clock())));
-    CMessageWindow& note = *m_messages.at(id).Window;
-    note.SetBody(text, BodyFormat::PlainText);
-    note.Show(ShowCommand::ShowNoActivate);
+    const int id = Insert(note, std::move(window), static_cast<int>(static_cast<std::uint32_t>(m_clock())));
+    CMessageWindow& view = *m_messages.at(id).Window;
+    view.SetBody(text, BodyFormat::PlainText);
+    view.Show(ShowCommand::ShowNoActivate);
     RaiseTopmost();
     return id;
 }
@@ -110,15 +113,18 @@ int CDataBase::AddMessage(const std::string& text) {
 int CDataBase::LoadMessage(const char* data, int length, bool received) {
     if (data == nullptr || length <= 0)
         return 0;
-    MessageWindowPtr window = m_factory();
-    if (!window)
-        return 0;
+    auto note = std::make_shared<CNote>();
     // The document ends at its first zero byte.
     const std::string text(data, static_cast<size_t>(length));
-    if (window->Load(text.c_str(), received) != 1)
+    if (!note->Parse(text.c_str()))
         return 0;
-    const int id = window->GetId();
-    return Insert(std::move(window), id);
+    note->Modified = false;
+    MessageWindowPtr window = m_factory(note);
+    if (!window)
+        return 0;
+    // Shown before it has a handler: what it repairs is reported afterwards.
+    window->Present(received);
+    return Insert(note, std::move(window), note->Sheet.ID);
 }
 
 void CDataBase::DeleteMessage(int id) {
@@ -191,6 +197,11 @@ bool CDataBase::IsModified(int id) const {
 CMessageWindow* CDataBase::GetMessage(int id) const {
     const MessageEntry* entry = Find(id);
     return entry ? entry->Window.get() : nullptr;
+}
+
+const CNote* CDataBase::GetNote(int id) const {
+    const MessageEntry* entry = Find(id);
+    return entry ? entry->Note.get() : nullptr;
 }
 
 int CDataBase::GetMenuCommand(int id) const {

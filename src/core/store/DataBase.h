@@ -16,15 +16,17 @@
 
 class CPromptPort;
 
-// The note store: indexes the notes by ID, keeps the group table, and is the hub
-// through which note windows report to the application. Only the user-interface
-// thread touches it.
+// The note store: owns the notes, indexed by ID, each shown by a note window
+// made for it; keeps the group table, and is the hub through which note
+// windows report to the application. Only the user-interface thread touches it.
 class CDataBase {
 public:
-    using WindowFactory = std::function<MessageWindowPtr()>;
+    // Makes the window that shows a note (it shares the note with the store).
+    using WindowFactory = std::function<MessageWindowPtr(std::shared_ptr<CNote>)>;
     using Clock = std::function<std::time_t()>;
 
     struct MessageEntry {
+        std::shared_ptr<CNote> Note;
         MessageWindowPtr Window;
         int Command = 0; // menu command of the note's Display item, 0 until set
         std::vector<std::string> Groups;
@@ -110,6 +112,8 @@ public:
     void MoveMessage(int id, int x, int y);
     bool IsModified(int id) const;
     CMessageWindow* GetMessage(int id) const;
+    // The note as of the last change its window reported; null for an unknown ID.
+    const CNote* GetNote(int id) const;
 
     int GetMenuCommand(int id) const;
     void SetMenuCommand(int id, int command);
@@ -151,7 +155,7 @@ private:
     MessageEntry* Find(int id);
     const MessageEntry* Find(int id) const;
     int FreeId(int id) const;
-    int Insert(MessageWindowPtr window, int id);
+    int Insert(std::shared_ptr<CNote> note, MessageWindowPtr window, int id);
     // Gives the note the group's property when it differs from the note's font,
     // asking first when the note is in more than one group.
     void OfferGroupProperty(int id, MessageEntry& entry, const std::string& name);

@@ -5,12 +5,12 @@
 #include "core/note/RtfWriter.h"
 #include "core/note/StyledText.h"
 #include "core/store/MessageEventHandler.h"
-#include "core/store/PropParser.h"
 
-CHeadlessMessage::CHeadlessMessage(Rect screen) : m_screen(screen) {}
+CHeadlessMessage::CHeadlessMessage(std::shared_ptr<CNote> note, Rect screen)
+    : CMessageWindow(std::move(note)), m_screen(screen) {}
 
 void CHeadlessMessage::SetSheet(const SheetProperty& sheet) {
-    m_sheet = sheet;
+    Model().Sheet = sheet;
     m_rect = {sheet.Left, sheet.Top, sheet.Right, sheet.Bottom};
 }
 
@@ -18,42 +18,40 @@ void CHeadlessMessage::SetBody(const std::string& data, BodyFormat format) {
     m_format = format;
     m_text = data;
     if (format == BodyFormat::Rtf) {
-        m_body = data;
+        Model().Body = data;
         return;
     }
     // As a note window holds it: rich text, the text in the note's own font.
+    const FontProperty& font = GetFont();
     CharFormat text;
-    text.FaceName = std::string(FieldText(m_font.Name));
-    text.HalfPoints = m_font.Size * 2;
-    text.SetEffectFlags(m_font.Flags);
-    text.Color = m_font.FontColor;
-    m_body = CRtfWriter::Write(CStyledText::FromPlainText(data, text));
+    text.FaceName = std::string(FieldText(font.Name));
+    text.HalfPoints = font.Size * 2;
+    text.SetEffectFlags(font.Flags);
+    text.Color = font.FontColor;
+    Model().Body = CRtfWriter::Write(CStyledText::FromPlainText(data, text));
 }
 
-std::string CHeadlessMessage::Serialize() {
-    return MakeMessageDocument(m_sheet, m_rect, m_font, m_inform, m_body);
-}
-
-int CHeadlessMessage::Load(const char* text, bool centre) {
-    CPropParser document;
-    const int result = document.Parse(text);
-    if (result != 1)
-        return result;
-
+void CHeadlessMessage::Present(bool centre) {
     m_loading = true;
-    m_modified = false;
-    SetSheet(document.m_sheet);
-    SetFont(document.m_font);
-    SetInform(document.m_inform);
+    const SheetProperty& sheet = GetSheet();
+    m_rect = {sheet.Left, sheet.Top, sheet.Right, sheet.Bottom};
     if (centre) {
-        m_sheet.Hidden = 0;
+        Model().Sheet.Hidden = 0;
         m_rect = notegeometry::CentreOnScreen(m_rect, m_screen);
     }
-    SetBody(document.m_body, BodyFormat::Rtf);
-    if (m_sheet.Hidden == 0)
+    m_format = BodyFormat::Rtf;
+    m_text = Note().Body;
+    if (GetSheet().Hidden == 0)
         Show(ShowCommand::ShowNoActivate);
     m_loading = false;
-    return 1;
+}
+
+void CHeadlessMessage::Commit() {
+    SheetProperty& sheet = Model().Sheet;
+    sheet.Left = m_rect.Left;
+    sheet.Top = m_rect.Top;
+    sheet.Right = m_rect.Right;
+    sheet.Bottom = m_rect.Bottom;
 }
 
 void CHeadlessMessage::Show(ShowCommand command) {
@@ -61,18 +59,15 @@ void CHeadlessMessage::Show(ShowCommand command) {
     if (shown == m_visible)
         return;
     m_visible = shown;
-    m_sheet.Hidden = shown ? 0 : 1;
+    Model().Sheet.Hidden = shown ? 0 : 1;
     if (m_handler != nullptr)
-        m_handler->OnShowChanged(m_sheet.ID, shown);
+        m_handler->OnShowChanged(GetId(), shown);
     ReportChange();
 }
 
 void CHeadlessMessage::SetWindowRect(const Rect& rect) {
     m_rect = rect;
-    m_sheet.Left = rect.Left;
-    m_sheet.Top = rect.Top;
-    m_sheet.Right = rect.Right;
-    m_sheet.Bottom = rect.Bottom;
+    Commit();
     ReportChange();
 }
 
@@ -89,6 +84,11 @@ void CHeadlessMessage::ReportChange() {
     // Without a handler nobody saves the note, so it stays modified.
     if (m_loading || m_handler == nullptr)
         return;
-    m_modified = false;
-    m_handler->OnChanged(m_sheet.ID);
+    Commit();
+    Model().Modified = false;
+    m_handler->OnChanged(GetId());
+}
+
+MessageWindowPtr CreateHeadlessMessage(std::shared_ptr<CNote> note) {
+    return MessageWindowPtr(new CHeadlessMessage(std::move(note)));
 }

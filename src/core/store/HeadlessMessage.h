@@ -2,26 +2,21 @@
 
 #include "core/store/MessageWindow.h"
 
-// A note without a window: records, body bytes, a rectangle and a visibility
-// flag. Used by tests and by command-line tools.
+// A note without a window: a rectangle and a visibility flag over the note.
+// Used by tests and by command-line tools.
 class CHeadlessMessage : public CMessageWindow {
 public:
     // screen is where received notes are centred.
-    explicit CHeadlessMessage(Rect screen = {0, 0, 1024, 768});
+    explicit CHeadlessMessage(std::shared_ptr<CNote> note = std::make_shared<CNote>(), Rect screen = {0, 0, 1024, 768});
 
-    int GetId() const override { return m_sheet.ID; }
-    void SetId(int id) override { m_sheet.ID = id; }
-    const SheetProperty& GetSheet() const override { return m_sheet; }
     void SetSheet(const SheetProperty& sheet) override;
-    const FontProperty& GetFont() const override { return m_font; }
-    void SetFont(const FontProperty& font) override { m_font = font; }
-    const InformProperty& GetInform() const override { return m_inform; }
-    void SetInform(const InformProperty& inform) override { m_inform = inform; }
+    void SetFont(const FontProperty& font) override { Model().Font = font; }
+    void SetInform(const InformProperty& inform) override { Model().Inform = inform; }
     void SetEventHandler(CMessageEventHandler* handler) override { m_handler = handler; }
 
     void SetBody(const std::string& data, BodyFormat format) override;
-    std::string Serialize() override;
-    int Load(const char* document, bool centre) override;
+    void Present(bool centre) override;
+    void Commit() override;
 
     void Show(ShowCommand command) override;
     bool IsVisible() const override { return m_visible; }
@@ -32,12 +27,11 @@ public:
 
     std::string GetText() const override { return m_text; }
     void SelectRange(int start, int length) override;
-    bool IsModified() const override { return m_modified; }
 
     // Where the note reports; tests use it to play the window's part.
     CMessageEventHandler* GetEventHandler() const { return m_handler; }
     // The body as RTF; a plain text is held in the note's font.
-    const std::string& GetBody() const { return m_body; }
+    const std::string& GetBody() const { return Note().Body; }
     BodyFormat GetBodyFormat() const { return m_format; }
     int GetRaiseCount() const { return m_raiseCount; }
     std::pair<int, int> GetSelection() const { return m_selection; }
@@ -46,18 +40,16 @@ public:
     void ReportChange();
 
 private:
-    SheetProperty m_sheet;
-    FontProperty m_font;
-    InformProperty m_inform;
     CMessageEventHandler* m_handler = nullptr;
     Rect m_screen;
     Rect m_rect;
-    std::string m_body; // RTF, as it is written
     std::string m_text; // as it was set
     BodyFormat m_format = BodyFormat::Rtf;
     bool m_visible = false;
-    bool m_modified = true;
     bool m_loading = false;
     int m_raiseCount = 0;
     std::pair<int, int> m_selection{0, 0};
 };
+
+// The window factory of a store without a display.
+MessageWindowPtr CreateHeadlessMessage(std::shared_ptr<CNote> note);

@@ -1,7 +1,6 @@
 #include "core/store/MessageWindow.h"
 
 #include "core/base/FieldText.h"
-#include "core/store/PropParser.h"
 
 #include <ctime>
 
@@ -25,22 +24,19 @@ std::string CMessageWindow::GetCreationTimeText() const {
     return FormatCreationTime(GetId());
 }
 
-std::string MakeMessageDocument(SheetProperty& sheet, const Rect& window, const FontProperty& font,
-                                const InformProperty& inform, const std::string& body) {
-    sheet.Left = window.Left;
-    sheet.Top = window.Top;
-    sheet.Right = window.Right;
-    sheet.Bottom = window.Bottom;
+CMessageWindow::CMessageWindow(std::shared_ptr<CNote> note) : m_note(std::move(note)) {}
 
-    CPropParser document;
-    document.m_sheet = sheet;
-    document.m_hasSheet = true;
-    document.m_font = font;
-    document.m_hasFont = true;
-    if (inform.Enabled == 1) {
-        document.m_inform = inform;
-        document.m_hasInform = true;
-    }
-    document.m_body = body;
-    return document.MakeDocument();
+int CMessageWindow::Load(const char* document, bool centre) {
+    CNote read;
+    if (!read.Parse(document))
+        return 0;
+    read.Modified = false;
+    *m_note = std::move(read);
+    Present(centre);
+    return 1;
+}
+
+std::string CMessageWindow::Serialize() {
+    Commit();
+    return m_note->Serialize();
 }

@@ -176,7 +176,8 @@ QString MenuEscaped(const QString& text) {
 
 } // namespace
 
-CMessageDlg::CMessageDlg(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
+CMessageDlg::CMessageDlg(std::shared_ptr<CNote> note, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), CMessageWindow(std::move(note)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
 
@@ -209,7 +210,7 @@ CMessageDlg::CMessageDlg(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Frame
     m_lastPos = pos();
     m_lastSize = size();
     PlaceEditor();
-    SetFont(m_font);
+    SetFont(FontProperty(GetFont()));
 }
 
 CMessageDlg::~CMessageDlg() = default;
@@ -217,27 +218,29 @@ CMessageDlg::~CMessageDlg() = default;
 // ---- records ---------------------------------------------------------------
 
 void CMessageDlg::SetSheet(const SheetProperty& sheet) {
-    m_sheet = sheet;
-    ApplyTopMost(m_sheet.TopWindow == 1);
-    m_editor->setReadOnly(m_sheet.ReadOnly == 1);
+    Model().Sheet = sheet;
+    ApplyTopMost(Model().Sheet.TopWindow == 1);
+    m_editor->setReadOnly(Model().Sheet.ReadOnly == 1);
     RestoreEditorCursor();
     update();
 }
 
 void CMessageDlg::SetFont(const FontProperty& font) {
-    m_font = font;
-    m_defaultFormat = richtext::DefaultCharFormat(m_font);
+    Model().Font = font;
+    // The body is written against the default format.
+    m_bodyDirty = true;
+    m_defaultFormat = richtext::DefaultCharFormat(Model().Font);
     m_editor->setFont(richtext::ToQFont(m_defaultFormat));
     ApplyColours();
     update();
 }
 
 void CMessageDlg::ApplyColours() {
-    const QColor background = richtext::ToQColor(m_font.BackgroundColor);
+    const QColor background = richtext::ToQColor(Model().Font.BackgroundColor);
     QPalette editorPalette = m_editor->palette();
     editorPalette.setColor(QPalette::Base, background);
     editorPalette.setColor(QPalette::Window, background);
-    editorPalette.setColor(QPalette::Text, richtext::ToQColor(m_font.FontColor));
+    editorPalette.setColor(QPalette::Text, richtext::ToQColor(Model().Font.FontColor));
     m_editor->setPalette(editorPalette);
     m_editor->viewport()->setAutoFillBackground(true);
 }
@@ -251,31 +254,39 @@ void CMessageDlg::SetBody(const std::string& data, BodyFormat format) {
         richtext::LoadPlainText(data, *document, m_defaultFormat);
     document->setUndoRedoEnabled(true);
     m_editor->moveCursor(QTextCursor::Start);
+    // RTF is kept as it came until the text is edited.
+    if (format == BodyFormat::Rtf)
+        Model().Body = data;
+    m_bodyDirty = format != BodyFormat::Rtf;
 }
 
-std::string CMessageDlg::Serialize() {
-    return MakeMessageDocument(m_sheet, GetWindowRect(), m_font, m_inform,
-                               richtext::SaveRtf(*m_editor->document(), m_defaultFormat));
+void CMessageDlg::Commit() {
+    const Rect rect = GetWindowRect();
+    SheetProperty& sheet = Model().Sheet;
+    sheet.Left = rect.Left;
+    sheet.Top = rect.Top;
+    sheet.Right = rect.Right;
+    sheet.Bottom = rect.Bottom;
+    if (m_bodyDirty) {
+        Model().Body = richtext::SaveRtf(*m_editor->document(), m_defaultFormat);
+        m_bodyDirty = false;
+    }
 }
 
-int CMessageDlg::Load(const char* text, bool centre) {
-    CPropParser document;
-    const int result = document.Parse(text);
-    if (result != 1)
-        return result;
-
+void CMessageDlg::Present(bool centre) {
     m_loading = true;
-    m_modified = false;
-    SetSheet(document.m_sheet);
-    SetFont(document.m_font);
-    SetInform(document.m_inform);
-    const bool reminderChanged = m_modified;
+    Model().Modified = false;
+    const CNote note = Note();
+    SetSheet(note.Sheet);
+    SetFont(note.Font);
+    SetInform(note.Inform);
+    const bool reminderChanged = Model().Modified;
 
-    Rect rect{m_sheet.Left, m_sheet.Top, m_sheet.Right, m_sheet.Bottom};
+    Rect rect{note.Sheet.Left, note.Sheet.Top, note.Sheet.Right, note.Sheet.Bottom};
     if (rect.Width() <= 0 || rect.Height() <= 0)
         rect = GetWindowRect().MovedTo(rect.Left, rect.Top);
     if (centre) {
-        m_sheet.Hidden = 0;
+        Model().Sheet.Hidden = 0;
         rect = notegeometry::CentreOnScreen(rect, PrimaryScreenRect());
     }
     setGeometry(ToQRect(rect));
@@ -283,22 +294,21 @@ int CMessageDlg::Load(const char* text, bool centre) {
     m_lastSize = size();
     PlaceEditor();
 
-    SetBody(document.m_body, BodyFormat::Rtf);
-    if (m_sheet.Hidden == 0)
+    SetBody(note.Body, BodyFormat::Rtf);
+    if (GetSheet().Hidden == 0)
         Show(ShowCommand::ShowNoActivate);
-    m_editor->setReadOnly(m_sheet.ReadOnly == 1);
+    m_editor->setReadOnly(GetSheet().ReadOnly == 1);
     m_loading = false;
     if (reminderChanged) {
         // The store gives the window its handler after the load: report then.
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (m_modified)
+                if (IsModified())
                     ReportChange(0);
             },
             Qt::QueuedConnection);
     }
-    return 1;
 }
 
 // ---- reminder --------------------------------------------------------------
@@ -325,15 +335,15 @@ void CMessageDlg::SetInform(const InformProperty& inform) {
 bool CMessageDlg::ApplyReminder(const InformProperty& inform) {
     m_reminderTimer.stop();
     const reminder::SetResult result = reminder::Set(inform, uiclock::Now());
-    m_inform = result.Inform;
+    Model().Inform = result.Inform;
     if (result.Outcome == reminder::SetOutcome::Scheduled)
         m_reminderTimer.start(g_reminderPeriod);
     else if (result.Outcome == reminder::SetOutcome::Missed)
         ShowMissedReminder(result.MissedMinutes);
     // A repaired, advanced or removed record has to reach the file.
-    if (SameInform(inform, m_inform))
+    if (SameInform(inform, Model().Inform))
         return false;
-    m_modified = true;
+    Model().Modified = true;
     return true;
 }
 
@@ -364,17 +374,17 @@ void CMessageDlg::ShowMissedReminder(std::int64_t minutes) {
 }
 
 void CMessageDlg::ReminderTick() {
-    const reminder::TickResult tick = reminder::Tick(m_inform, uiclock::Now());
+    const reminder::TickResult tick = reminder::Tick(Model().Inform, uiclock::Now());
     if (!tick.KeepTimer)
         m_reminderTimer.stop();
     if (!tick.Fire)
         return;
-    const bool changed = !SameInform(m_inform, tick.Inform);
-    m_inform = tick.Inform;
+    const bool changed = !SameInform(Model().Inform, tick.Inform);
+    Model().Inform = tick.Inform;
     if (!m_shown)
         Show(ShowCommand::Show);
     if (tick.Raise) {
-        m_sheet.TopWindow = 1;
+        Model().Sheet.TopWindow = 1;
         ApplyTopMost(true);
         Action(kCmdTopMost)->setChecked(true);
         raise();
@@ -441,7 +451,7 @@ void CMessageDlg::ShownChanged(bool shown) {
     if (shown == m_shown)
         return;
     m_shown = shown;
-    m_sheet.Hidden = shown ? 0 : 1;
+    Model().Sheet.Hidden = shown ? 0 : 1;
     if (m_handler != nullptr)
         m_handler->OnShowChanged(GetId(), shown);
     ReportChange(0);
@@ -453,10 +463,10 @@ Rect CMessageDlg::GetWindowRect() const {
 }
 
 void CMessageDlg::SetWindowRect(const Rect& rect) {
-    m_sheet.Left = rect.Left;
-    m_sheet.Top = rect.Top;
-    m_sheet.Right = rect.Right;
-    m_sheet.Bottom = rect.Bottom;
+    Model().Sheet.Left = rect.Left;
+    Model().Sheet.Top = rect.Top;
+    Model().Sheet.Right = rect.Right;
+    Model().Sheet.Bottom = rect.Bottom;
     setGeometry(ToQRect(rect));
     update();
     if (pos() != m_lastPos) {
@@ -474,7 +484,7 @@ void CMessageDlg::Move(int x, int y) {
 }
 
 void CMessageDlg::RaiseTopmost() {
-    if (m_sheet.TopWindow == 1 && isVisible())
+    if (Model().Sheet.TopWindow == 1 && isVisible())
         raise();
 }
 
@@ -582,7 +592,9 @@ void CMessageDlg::ReportChange(int delay) {
     if (delay <= 0) {
         if (m_handler == nullptr)
             return;
-        m_modified = false;
+        // The store learns of the change with the note up to date.
+        Commit();
+        Model().Modified = false;
         m_handler->OnChanged(GetId());
         return;
     }
@@ -591,17 +603,19 @@ void CMessageDlg::ReportChange(int delay) {
         qCDebug(lcNote) << "note" << GetId() << "save timer restarted";
     }
     m_saveTimer.start(delay);
-    m_modified = true;
+    Model().Modified = true;
 }
 
 void CMessageDlg::OnSaveTimer() {
-    if (!m_modified || m_handler == nullptr)
+    if (!Model().Modified || m_handler == nullptr)
         return;
-    m_modified = false;
+    Commit();
+    Model().Modified = false;
     m_handler->OnChanged(GetId());
 }
 
 void CMessageDlg::OnTextChanged() {
+    m_bodyDirty = true;
     UpdateLinks();
     ReportChange(g_quietTime);
 }
@@ -634,23 +648,23 @@ void CMessageDlg::moveEvent(QMoveEvent* event) {
 
 void CMessageDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QColor background = richtext::ToQColor(m_font.BackgroundColor);
+    const QColor background = richtext::ToQColor(Model().Font.BackgroundColor);
     painter.fillRect(rect(), background);
-    if (m_sheet.MoveBar == 1) {
+    if (Model().Sheet.MoveBar == 1) {
         const QRect bar(kMoveBarLeft, kMoveBarInset, kMoveBarWidth, height() - 2 * kMoveBarInset);
         qDrawWinPanel(&painter, bar, QPalette(background), false);
     }
 }
 
 void CMessageDlg::RequestResize() {
-    if (m_sheet.AutoResize != 1 || m_loading)
+    if (Model().Sheet.AutoResize != 1 || m_loading)
         return;
     QTextDocument* document = m_editor->document();
     const int textHeight = static_cast<int>(std::ceil(document->size().height()));
     const auto result =
         notegeometry::AutoResize(m_editor->width(), textHeight, GetWindowRect(), PrimaryScreenRect().Height());
     if (result.SwitchOff)
-        m_sheet.AutoResize = 0;
+        Model().Sheet.AutoResize = 0;
     if (result.Window) {
         setGeometry(ToQRect(*result.Window));
         update();
@@ -879,8 +893,8 @@ QMenu* CMessageDlg::PrepareContextMenu() {
     Action(kCmdPaste)->setEnabled(m_editor->canPaste());
     Action(kCmdCut)->setEnabled(editable && hasSelection);
     Action(kCmdMoveToTitle)->setEnabled(hasSelection);
-    Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
-    Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
+    Action(kCmdTopMost)->setChecked(Model().Sheet.TopWindow == 1);
+    Action(kCmdAutoResize)->setChecked(Model().Sheet.AutoResize == 1);
     RebuildGroupMenu();
     UpdateMessengerItem();
     UpdateExtraMenu();
@@ -1025,16 +1039,16 @@ void CMessageDlg::RunCommand(int command) {
 }
 
 void CMessageDlg::ToggleTopMost() {
-    m_sheet.TopWindow = m_sheet.TopWindow == 1 ? 0 : 1;
-    ApplyTopMost(m_sheet.TopWindow == 1);
-    Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
+    Model().Sheet.TopWindow = Model().Sheet.TopWindow == 1 ? 0 : 1;
+    ApplyTopMost(Model().Sheet.TopWindow == 1);
+    Action(kCmdTopMost)->setChecked(Model().Sheet.TopWindow == 1);
     ReportChange(0);
 }
 
 void CMessageDlg::ToggleAutoResize() {
-    m_sheet.AutoResize = m_sheet.AutoResize == 1 ? 0 : 1;
-    Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
-    if (m_sheet.AutoResize == 1)
+    Model().Sheet.AutoResize = Model().Sheet.AutoResize == 1 ? 0 : 1;
+    Action(kCmdAutoResize)->setChecked(Model().Sheet.AutoResize == 1);
+    if (Model().Sheet.AutoResize == 1)
         RequestResize();
     ReportChange(0);
 }
@@ -1049,14 +1063,14 @@ void CMessageDlg::MoveSelectionToTitle() {
     selected.replace(QChar(QChar::LineSeparator), QLatin1Char(' '));
     selected.remove(QChar(QChar::ObjectReplacementCharacter));
     const std::string title = selected.toStdString();
-    if (title.size() >= sizeof m_sheet.Title) {
+    if (title.size() >= sizeof Model().Sheet.Title) {
         RunNested([&] { Prompt()->ShowMessage(strings::kTitleTooLong, {}, CPromptPort::Icon::Information); });
         return;
     }
-    if (title == m_sheet.Title)
+    if (title == Model().Sheet.Title)
         return;
-    std::memset(m_sheet.Title, 0, sizeof m_sheet.Title);
-    std::memcpy(m_sheet.Title, title.data(), title.size());
+    std::memset(Model().Sheet.Title, 0, sizeof Model().Sheet.Title);
+    std::memcpy(Model().Sheet.Title, title.data(), title.size());
     if (m_handler != nullptr)
         m_handler->OnTitleChanged(GetId(), GetDisplayTitle());
     ReportChange(0);
@@ -1074,7 +1088,7 @@ void CMessageDlg::AskDispose() {
 void CMessageDlg::EditFont() {
     QTextCursor cursor = m_editor->textCursor();
     const bool selection = cursor.hasSelection();
-    FontProperty start = m_font;
+    FontProperty start = Model().Font;
     if (selection) {
         // The format of the selection's first character.
         QTextCursor first(m_editor->document());
@@ -1085,7 +1099,7 @@ void CMessageDlg::EditFont() {
             CopyField(start.Name, format.FaceName);
         start.Size = format.HalfPoints / 2;
         start.Flags = format.EffectFlags();
-        start.FontColor = format.Color.value_or(m_font.FontColor);
+        start.FontColor = format.Color.value_or(Model().Font.FontColor);
     }
     CFontDlg dialog(start, this);
     int result = QDialog::Rejected;
@@ -1099,7 +1113,7 @@ void CMessageDlg::EditFont() {
         format.SetEffectFlags(chosen.Flags);
         format.Color = chosen.FontColor;
         cursor.setCharFormat(richtext::ToQt(format, m_defaultFormat));
-        m_font.BackgroundColor = chosen.BackgroundColor;
+        Model().Font.BackgroundColor = chosen.BackgroundColor;
         ApplyColours();
     } else {
         SetFont(chosen);
@@ -1109,11 +1123,11 @@ void CMessageDlg::EditFont() {
 }
 
 void CMessageDlg::EditProperty() {
-    CPropertyDlg dialog(m_sheet, m_inform, this);
+    CPropertyDlg dialog(Model().Sheet, Model().Inform, this);
     int result = QDialog::Rejected;
     if (!RunNested([&] { result = modalrun::Exec(dialog); }) || result != QDialog::Accepted)
         return;
-    const std::string oldTitle(FieldText(m_sheet.Title));
+    const std::string oldTitle(FieldText(Model().Sheet.Title));
     SheetProperty sheet = dialog.GetSheet();
     // The window may have moved since the dialog took its copy.
     const Rect rect = GetWindowRect();
@@ -1122,17 +1136,17 @@ void CMessageDlg::EditProperty() {
     sheet.Right = rect.Right;
     sheet.Bottom = rect.Bottom;
     SetSheet(sheet);
-    Action(kCmdTopMost)->setChecked(m_sheet.TopWindow == 1);
-    Action(kCmdAutoResize)->setChecked(m_sheet.AutoResize == 1);
-    if (oldTitle != FieldText(m_sheet.Title) && m_handler != nullptr)
+    Action(kCmdTopMost)->setChecked(Model().Sheet.TopWindow == 1);
+    Action(kCmdAutoResize)->setChecked(Model().Sheet.AutoResize == 1);
+    if (oldTitle != FieldText(Model().Sheet.Title) && m_handler != nullptr)
         m_handler->OnTitleChanged(GetId(), GetDisplayTitle());
     ApplyReminder(dialog.GetInform());
-    if (m_sheet.AutoResize == 1)
+    if (Model().Sheet.AutoResize == 1)
         RequestResize();
     update();
     ReportChange(0);
 }
 
-MessageWindowPtr CreateMessageDlg() {
-    return MessageWindowPtr(new CMessageDlg());
+MessageWindowPtr CreateMessageDlg(std::shared_ptr<CNote> note) {
+    return MessageWindowPtr(new CMessageDlg(std::move(note)));
 }

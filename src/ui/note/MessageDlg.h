@@ -66,17 +66,12 @@ public:
     static constexpr int kEditorRight = 5;
     static constexpr int kEditorBottom = 5;
 
-    explicit CMessageDlg(QWidget* parent = nullptr);
+    explicit CMessageDlg(std::shared_ptr<CNote> note = std::make_shared<CNote>(), QWidget* parent = nullptr);
     ~CMessageDlg() override;
 
     // CMessageWindow
-    int GetId() const override { return m_sheet.ID; }
-    void SetId(int id) override { m_sheet.ID = id; }
-    const SheetProperty& GetSheet() const override { return m_sheet; }
     void SetSheet(const SheetProperty& sheet) override;
-    const FontProperty& GetFont() const override { return m_font; }
     void SetFont(const FontProperty& font) override;
-    const InformProperty& GetInform() const override { return m_inform; }
     // Sets the reminder: repairs the record, moves a repeating one past now,
     // reports a missed one-time reminder (without waiting for the user) and
     // removes it, and runs the reminder timer while one is waiting. A record
@@ -84,8 +79,8 @@ public:
     void SetInform(const InformProperty& inform) override;
     void SetEventHandler(CMessageEventHandler* handler) override { m_handler = handler; }
     void SetBody(const std::string& data, BodyFormat format) override;
-    std::string Serialize() override;
-    int Load(const char* document, bool centre) override;
+    void Present(bool centre) override;
+    void Commit() override;
     void Show(ShowCommand command) override;
     bool IsVisible() const override { return m_shown; }
     Rect GetWindowRect() const override;
@@ -94,7 +89,6 @@ public:
     void RaiseTopmost() override;
     std::string GetText() const override;
     void SelectRange(int start, int length) override;
-    bool IsModified() const override { return m_modified; }
     // Hides the window at once and deletes it when control returns to the event
     // loop, so the store may dispose of a note from inside one of its handlers.
     // While the window runs a dialog, a question or its menu, that is closed
@@ -205,9 +199,6 @@ private:
     // disposed meanwhile: the caller must then leave it alone.
     bool RunNested(const std::function<void()>& run);
 
-    SheetProperty m_sheet;
-    FontProperty m_font;
-    InformProperty m_inform;
     CharFormat m_defaultFormat;
     CMessageEventHandler* m_handler = nullptr;
     CPromptPort* m_prompt = nullptr;
@@ -223,7 +214,8 @@ private:
     CDragGeometry m_drag;
     std::vector<Link> m_links;
 
-    bool m_modified = true;
+    // The editor holds text the note's body does not have yet.
+    bool m_bodyDirty = true;
     bool m_loading = false;
     bool m_shown = false;
     bool m_reflagging = false;
@@ -234,4 +226,4 @@ private:
 };
 
 // The window factory the application hands to the store.
-MessageWindowPtr CreateMessageDlg();
+MessageWindowPtr CreateMessageDlg(std::shared_ptr<CNote> note);

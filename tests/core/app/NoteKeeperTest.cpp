@@ -43,8 +43,7 @@ std::string Document(int id, const std::string& title) {
 // desktop program and the headless server both keep it.
 struct Program {
     explicit Program(const std::string& folder, std::time_t now = 1700000000)
-        : store([] { return MessageWindowPtr(new CHeadlessMessage()); }, [now] { return now; }),
-          keeper(store, &prompt) {
+        : store(&CreateHeadlessMessage, [now] { return now; }), keeper(store, &prompt) {
         keeper.SetSavePath(folder);
     }
     CountingPrompt prompt;

@@ -62,7 +62,7 @@ public:
 class StoreTest : public ::testing::Test {
 protected:
     std::time_t now = 1700000000;
-    CDataBase store{[] { return MessageWindowPtr(new CHeadlessMessage()); }, [this] { return now; }};
+    CDataBase store{&CreateHeadlessMessage, [this] { return now; }};
     AppRecorder app;
     ScriptedPrompt prompt;
 
@@ -363,7 +363,7 @@ TEST_F(StoreTest, SerializeRoundTripsThroughANewStore) {
     const std::string doc = store.Serialize(id);
     EXPECT_EQ(store.Serialize(4242), "");
 
-    CDataBase other([] { return MessageWindowPtr(new CHeadlessMessage()); });
+    CDataBase other(&CreateHeadlessMessage);
     const int loaded = other.LoadMessage(doc.data(), static_cast<int>(doc.size()), false);
     EXPECT_EQ(loaded, id);
     EXPECT_EQ(other.GetText(loaded), "{\\rtf1 hello}");

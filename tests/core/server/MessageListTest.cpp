@@ -64,7 +64,7 @@ TEST(MessageList, TitlesCannotBreakTheDocument) {
 
 TEST(MessageList, SnapshotsTheStore) {
     int next = 1000;
-    CDataBase store([] { return MessageWindowPtr(new CHeadlessMessage()); }, [&] { return next++; });
+    CDataBase store(&CreateHeadlessMessage, [&] { return next++; });
     const int first = store.AddMessage("one");
     const int second = store.AddMessage("two");
     SheetProperty sheet = store.GetMessage(first)->GetSheet();

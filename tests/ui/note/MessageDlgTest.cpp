@@ -1,6 +1,7 @@
 #include "ui/note/MessageDlg.h"
 
 #include "NoteTestSupport.h"
+#include "core/base/FieldText.h"
 #include "core/base/Strings.h"
 #include "core/note/RtfWriter.h"
 #include "ui/common/RichTextBridge.h"
@@ -539,18 +540,29 @@ TEST(MessageDlgTranslation, JapaneseTextsComeFromTheTranslation) {
     QCoreApplication::removeTranslator(&translator);
 }
 
-TEST(MessageDlgFactory, MakesNoteWindowsForTheStore) {
-    MessageWindowPtr window = CreateMessageDlg();
+// The window shows the store's note: what is set through it is the note's, and
+// the note lives on under a disposed window until the window is gone.
+TEST(MessageDlgFactory, MakesNoteWindowsBoundToTheStoresNote) {
+    auto shared = std::make_shared<CNote>();
+    MessageWindowPtr window = CreateMessageDlg(shared);
     auto* note = dynamic_cast<CMessageDlg*>(window.get());
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->windowFlags().testFlag(Qt::Tool));
     EXPECT_TRUE(note->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(note->IsModified());
     EXPECT_EQ(note->GetInform().Sound, 1);
-    EXPECT_EQ(note->GetInform().Topmost, 1);
+    SheetProperty sheet = note->GetSheet();
+    CopyField(sheet.Title, "bound");
+    note->SetSheet(sheet);
+    EXPECT_STREQ(shared->Sheet.Title, "bound");
+
     QPointer<CMessageDlg> guard(note);
+    std::weak_ptr<CNote> weak = shared;
+    shared.reset();
     window.reset();
     EXPECT_FALSE(note->isVisible());
+    EXPECT_FALSE(weak.expired());
     DeleteLater();
     EXPECT_TRUE(guard.isNull());
+    EXPECT_TRUE(weak.expired());
 }
