@@ -178,14 +178,15 @@ bool CPinletApp::InitInstance() {
 
 void CPinletApp::MainInitialisation() {
     // The store with real note windows; questions go to message boxes.
-    CDataBase::SetInstance(std::make_unique<CDataBase>(&CreateMessageDlg));
+    CDataBase::SetInstance(std::make_unique<CDataBase>(
+        [context = m_noteContext](std::shared_ptr<CNote> note) { return CreateMessageDlg(std::move(note), context); }));
     m_event = std::make_unique<CMessageEvent>(*this);
     CDataBase& store = Store();
     m_keeper = std::make_unique<CNoteKeeper>(store, &m_prompt,
                                              [](const std::string& text) { qCWarning(lcApp) << text.c_str(); });
     store.SetEventHandler(m_event.get());
     store.SetPromptPort(&m_prompt);
-    CMessageDlg::SetDefaultPromptPort(&m_prompt);
+    m_noteContext->Prompt = &m_prompt;
 
     LoadSettings();
     m_keeper->SetSavePath(SavePath());
@@ -243,8 +244,8 @@ void CPinletApp::ExitInstance() {
     m_sendLog.RemoveAll();
     m_find.reset(); // stops and joins a running search
 
-    CMessageDlg::SetExtraMenu(nullptr);
-    CMessageDlg::SetDefaultPromptPort(nullptr);
+    m_noteContext->ExtraMenu = nullptr;
+    m_noteContext->Prompt = nullptr;
     Store().SetEventHandler(nullptr);
     Store().SetPromptPort(nullptr);
     m_keeper.reset();
@@ -567,13 +568,17 @@ void CPinletApp::ShowAbout() {
 
 // ---- tray -------------------------------------------------------------------
 
+void CPinletApp::SetNoteMenu(QMenu* menu) {
+    m_noteContext->ExtraMenu = menu;
+}
+
 bool CPinletApp::SetUpTray() {
     if (m_frame->CreateTrayIcon()) {
-        CMessageDlg::SetExtraMenu(nullptr);
+        SetNoteMenu(nullptr);
         return true;
     }
     qCInfo(lcApp) << "no notification area: the main menu is in every note's menu";
-    CMessageDlg::SetExtraMenu(m_frame->Menu());
+    SetNoteMenu(m_frame->Menu());
     if (m_options.TrayRecheckMs > 0 && m_options.TrayRecheckTries > 0) {
         m_trayTries = 0;
         m_trayTimer.start(m_options.TrayRecheckMs);
@@ -589,7 +594,7 @@ void CPinletApp::RecheckTray() {
     if (m_frame->CreateTrayIcon()) {
         qCInfo(lcApp) << "notification area found: tray icon shown";
         m_hasTray = true;
-        CMessageDlg::SetExtraMenu(nullptr);
+        SetNoteMenu(nullptr);
         m_trayTimer.stop();
         return;
     }

@@ -11,6 +11,7 @@
 #include "platform/ServiceDiscovery.h"
 #include "ui/app/MainFrame.h"
 #include "ui/app/UiPrompt.h"
+#include "ui/note/NoteContext.h"
 
 #include <QLocale>
 #include <QLoggingCategory>
@@ -28,6 +29,7 @@
 #include <vector>
 
 class CSearchDlg;
+struct CNoteContext;
 class CAppPropSheet;
 struct ClientOutcome;
 class CAppServerHost;
@@ -202,6 +204,8 @@ private:
     void MainInitialisation();
     void LoadAllMessages();
     bool SetUpTray();
+    // Where no tray icon offers the main menu, every note's menu does.
+    void SetNoteMenu(QMenu* menu);
     void RecheckTray();
     void KeepMenuReachable();
     void OnShownChanged(int id, bool shown);
@@ -225,6 +229,8 @@ private:
 
     Options m_options;
     CUiPrompt m_prompt;
+    // What every note window shares.
+    std::shared_ptr<CNoteContext> m_noteContext = std::make_shared<CNoteContext>();
     std::unique_ptr<CMessageEvent> m_event;
     std::unique_ptr<CMainFrame> m_frame;
 

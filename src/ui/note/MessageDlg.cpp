@@ -45,19 +45,12 @@ Q_LOGGING_CATEGORY(lcNote, "quillet.note", QtInfoMsg)
 
 namespace {
 
-int g_quietTime = CMessageDlg::kDefaultQuietTime;
-CPromptPort* g_defaultPrompt = nullptr;
-CMessageDlg::LinkOpener g_linkOpener;
-int g_reminderPeriod = reminder::kTimerPeriodMs;
-QPointer<QMenu> g_extraMenu;
-CMessenger* g_messenger = nullptr;
-
 // Where "Send with Messenger" appears while a messenger runs.
 constexpr int kMessengerPosition = 9;
 
-CMessenger& Messenger() {
+CMessenger& Messenger(const CNoteContext& context) {
     static CMessenger shared;
-    return g_messenger != nullptr ? *g_messenger : shared;
+    return context.Messenger != nullptr ? *context.Messenger : shared;
 }
 
 // The menu as it stands before the window's own changes; 0 is a separator.
@@ -176,8 +169,9 @@ QString MenuEscaped(const QString& text) {
 
 } // namespace
 
-CMessageDlg::CMessageDlg(std::shared_ptr<CNote> note, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), CMessageWindow(std::move(note)) {
+CMessageDlg::CMessageDlg(std::shared_ptr<CNote> note, std::shared_ptr<CNoteContext> context, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), CMessageWindow(std::move(note)),
+      m_context(std::move(context)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
 
@@ -323,10 +317,6 @@ bool SameInform(const InformProperty& a, const InformProperty& b) {
 
 } // namespace
 
-void CMessageDlg::SetReminderPeriod(int milliseconds) {
-    g_reminderPeriod = std::max(milliseconds, 1);
-}
-
 void CMessageDlg::SetInform(const InformProperty& inform) {
     if (ApplyReminder(inform))
         ReportChange(0);
@@ -337,7 +327,7 @@ bool CMessageDlg::ApplyReminder(const InformProperty& inform) {
     const reminder::SetResult result = reminder::Set(inform, uiclock::Now());
     Model().Inform = result.Inform;
     if (result.Outcome == reminder::SetOutcome::Scheduled)
-        m_reminderTimer.start(g_reminderPeriod);
+        m_reminderTimer.start(std::max(Context().ReminderPeriod, 1));
     else if (result.Outcome == reminder::SetOutcome::Missed)
         ShowMissedReminder(result.MissedMinutes);
     // A repaired, advanced or removed record has to reach the file.
@@ -550,31 +540,11 @@ bool CMessageDlg::RunNested(const std::function<void()>& run) {
 
 // ---- seams -----------------------------------------------------------------
 
-void CMessageDlg::SetQuietTime(int milliseconds) {
-    g_quietTime = std::max(milliseconds, 1);
-}
-
-int CMessageDlg::QuietTime() {
-    return g_quietTime;
-}
-
-void CMessageDlg::SetDefaultPromptPort(CPromptPort* prompt) {
-    g_defaultPrompt = prompt;
-}
-
-void CMessageDlg::SetLinkOpener(LinkOpener opener) {
-    g_linkOpener = std::move(opener);
-}
-
-void CMessageDlg::SetExtraMenu(QMenu* menu) {
-    g_extraMenu = menu;
-}
-
 CPromptPort* CMessageDlg::Prompt() {
     if (m_prompt != nullptr)
         return m_prompt;
-    if (g_defaultPrompt != nullptr)
-        return g_defaultPrompt;
+    if (Context().Prompt != nullptr)
+        return Context().Prompt;
     if (!m_messageBoxPrompt)
         m_messageBoxPrompt = std::make_unique<CMessageBoxPrompt>(this, CMessageBoxPrompt::AppTitle(), tr("Error"));
     return m_messageBoxPrompt.get();
@@ -617,7 +587,7 @@ void CMessageDlg::OnSaveTimer() {
 void CMessageDlg::OnTextChanged() {
     m_bodyDirty = true;
     UpdateLinks();
-    ReportChange(g_quietTime);
+    ReportChange(std::max(Context().QuietTime, 1));
 }
 
 // ---- layout and painting ---------------------------------------------------
@@ -632,7 +602,7 @@ void CMessageDlg::resizeEvent(QResizeEvent* event) {
     PlaceEditor();
     if (size() != m_lastSize) {
         m_lastSize = size();
-        ReportChange(g_quietTime);
+        ReportChange(std::max(Context().QuietTime, 1));
     }
 }
 
@@ -845,8 +815,8 @@ QUrl CMessageDlg::LinkAt(QPoint viewportPoint) const {
 }
 
 void CMessageDlg::OpenLink(const QUrl& url) {
-    if (g_linkOpener)
-        g_linkOpener(url);
+    if (Context().LinkOpener)
+        Context().LinkOpener(url);
     else
         QDesktopServices::openUrl(url);
 }
@@ -901,12 +871,8 @@ QMenu* CMessageDlg::PrepareContextMenu() {
     return m_menu;
 }
 
-void CMessageDlg::SetMessenger(CMessenger* messenger) {
-    g_messenger = messenger;
-}
-
 void CMessageDlg::UpdateMessengerItem() {
-    const bool running = Messenger().IsMessengerRunning();
+    const bool running = Messenger(Context()).IsMessengerRunning();
     const QList<QAction*> actions = m_menu->actions();
     QAction* current = actions.size() > kMessengerPosition ? actions[kMessengerPosition] : nullptr;
     const bool present = current != nullptr && !current->isSeparator() &&
@@ -924,11 +890,12 @@ void CMessageDlg::UpdateMessengerItem() {
 }
 
 void CMessageDlg::SendWithMessenger() {
-    Messenger().PutPluginMessage(Serialize());
+    Messenger(Context()).PutPluginMessage(Serialize());
 }
 
 void CMessageDlg::UpdateExtraMenu() {
-    QAction* wanted = g_extraMenu.isNull() ? nullptr : g_extraMenu->menuAction();
+    const QPointer<QMenu>& extra = Context().ExtraMenu;
+    QAction* wanted = extra.isNull() ? nullptr : extra->menuAction();
     if (m_extraAction == wanted && (wanted != nullptr || m_extraSeparator.isNull()))
         return;
     if (!m_extraAction.isNull())
@@ -1147,6 +1114,6 @@ void CMessageDlg::EditProperty() {
     ReportChange(0);
 }
 
-MessageWindowPtr CreateMessageDlg(std::shared_ptr<CNote> note) {
-    return MessageWindowPtr(new CMessageDlg(std::move(note)));
+MessageWindowPtr CreateMessageDlg(std::shared_ptr<CNote> note, std::shared_ptr<CNoteContext> context) {
+    return MessageWindowPtr(new CMessageDlg(std::move(note), std::move(context)));
 }

@@ -4,6 +4,7 @@
 #include "core/note/DragGeometry.h"
 #include "core/note/StyledText.h"
 #include "core/store/MessageWindow.h"
+#include "ui/note/NoteContext.h"
 
 #include <QLoggingCategory>
 #include <QPoint>
@@ -55,8 +56,7 @@ public:
     static constexpr int kCmdLastGroup = 33293;
     static constexpr int kMaxMenuGroups = kCmdLastGroup - kCmdFirstGroup + 1;
 
-    // Typing and resizing are reported after this much quiet (milliseconds).
-    static constexpr int kDefaultQuietTime = 60000;
+    static constexpr int kDefaultQuietTime = CNoteContext::kDefaultQuietTime;
     // Size of a window whose note has no rectangle yet.
     static constexpr int kInitialWidth = 200;
     static constexpr int kInitialHeight = 100;
@@ -66,7 +66,9 @@ public:
     static constexpr int kEditorRight = 5;
     static constexpr int kEditorBottom = 5;
 
-    explicit CMessageDlg(std::shared_ptr<CNote> note = std::make_shared<CNote>(), QWidget* parent = nullptr);
+    explicit CMessageDlg(std::shared_ptr<CNote> note = std::make_shared<CNote>(),
+                         std::shared_ptr<CNoteContext> context = std::make_shared<CNoteContext>(),
+                         QWidget* parent = nullptr);
     ~CMessageDlg() override;
 
     // CMessageWindow
@@ -95,25 +97,11 @@ public:
     // and the deletion waits until the last such run has returned.
     void Dispose() override;
 
-    // Seams for the application and for tests.
-    static void SetQuietTime(int milliseconds);
-    static int QuietTime();
-    // Where questions and errors go; without one, message boxes are shown.
-    static void SetDefaultPromptPort(CPromptPort* prompt);
+    // What this window shares with the program's other notes.
+    CNoteContext& Context() const { return *m_context; }
+    // Where this window's questions go instead of the context's; tests set it.
     void SetPromptPort(CPromptPort* prompt) { m_prompt = prompt; }
-    // What opens a clicked link; unset means QDesktopServices::openUrl.
-    using LinkOpener = std::function<void(const QUrl&)>;
-    static void SetLinkOpener(LinkOpener opener);
-    // A menu the application appends to every note's context menu (its own
-    // menu, where no tray icon offers it); null removes it.
-    static void SetExtraMenu(QMenu* menu);
-    // The messenger asked each time a context menu opens and given "Send with
-    // Messenger"; null = the program's one shared instance.
-    static void SetMessenger(CMessenger* messenger);
 
-    // The reminder timer's period (milliseconds); tests shorten it. The clock
-    // it reads is uiclock::Now, its sounds go to CSoundPort::Default.
-    static void SetReminderPeriod(int milliseconds);
     bool IsReminderRunning() const { return m_reminderTimer.isActive(); }
     // One tick of the reminder timer.
     void ReminderTick();
@@ -200,6 +188,7 @@ private:
     bool RunNested(const std::function<void()>& run);
 
     CharFormat m_defaultFormat;
+    std::shared_ptr<CNoteContext> m_context;
     CMessageEventHandler* m_handler = nullptr;
     CPromptPort* m_prompt = nullptr;
     std::unique_ptr<CPromptPort> m_messageBoxPrompt;
@@ -226,4 +215,4 @@ private:
 };
 
 // The window factory the application hands to the store.
-MessageWindowPtr CreateMessageDlg(std::shared_ptr<CNote> note);
+MessageWindowPtr CreateMessageDlg(std::shared_ptr<CNote> note, std::shared_ptr<CNoteContext> context);

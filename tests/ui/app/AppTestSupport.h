@@ -72,7 +72,6 @@ protected:
         setenv("XDG_CONFIG_HOME", (m_root + "/config").c_str(), 1);
         setenv("XDG_DOCUMENTS_DIR", (m_root + "/Documents").c_str(), 1);
         CTrayIcon::SetAvailabilityOverride(1);
-        CMessageDlg::SetQuietTime(60000);
     }
 
     void TearDown() override {

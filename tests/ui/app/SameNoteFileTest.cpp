@@ -64,7 +64,11 @@ TEST(SameNoteFile, ProgramAndHeadlessServerWriteTheSameFile) {
         {document.MakeDocument(), CInboundSlot::kNoteDocument},
     };
     for (const CInboundSlot::Item& item : deliveries) {
-        const std::string program = Deliver(&CreateMessageDlg, item);
+        const std::string program = Deliver(
+            [](std::shared_ptr<CNote> note) {
+                return CreateMessageDlg(std::move(note), std::make_shared<CNoteContext>());
+            },
+            item);
         const std::string headless = Deliver(&CreateHeadlessMessage, item);
         ASSERT_FALSE(program.empty());
         EXPECT_EQ(WithoutRectangle(program), WithoutRectangle(headless)) << item.Bytes;

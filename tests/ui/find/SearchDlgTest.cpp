@@ -55,7 +55,11 @@ class SearchDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // One note a day, so the Date column orders the notes by creation.
-        m_store = std::make_unique<CDataBase>(CreateMessageDlg, [this] { return m_now += kDay; });
+        m_store = std::make_unique<CDataBase>(
+            [](std::shared_ptr<CNote> note) {
+                return CreateMessageDlg(std::move(note), std::make_shared<CNoteContext>());
+            },
+            [this] { return m_now += kDay; });
         m_dlg = std::make_unique<CSearchDlg>(*m_store);
     }
 

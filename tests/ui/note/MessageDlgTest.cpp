@@ -49,9 +49,9 @@ protected:
     static constexpr int kQuiet = 300;
 
     void SetUp() override {
-        CMessageDlg::SetQuietTime(kQuiet);
-        CMessageDlg::SetLinkOpener([this](const QUrl& url) { m_opened.push_back(url); });
-        m_dlg = new CMessageDlg();
+        m_context->QuietTime = kQuiet;
+        m_context->LinkOpener = [this](const QUrl& url) { m_opened.push_back(url); };
+        m_dlg = new CMessageDlg(std::make_shared<CNote>(), m_context);
         m_dlg->SetPromptPort(&m_prompt);
         m_dlg->SetSheet(Sheet({100, 120, 300, 220}));
         m_dlg->SetWindowRect({100, 120, 300, 220});
@@ -64,8 +64,6 @@ protected:
     void TearDown() override {
         m_dlg->Dispose();
         DeleteLater();
-        CMessageDlg::SetQuietTime(CMessageDlg::kDefaultQuietTime);
-        CMessageDlg::SetLinkOpener({});
     }
 
     // Puts the text in and lets the resulting delayed report pass unnoticed.
@@ -75,6 +73,7 @@ protected:
         m_handler.Clear();
     }
 
+    std::shared_ptr<CNoteContext> m_context = std::make_shared<CNoteContext>();
     CMessageDlg* m_dlg = nullptr;
     CRecordingHandler m_handler;
     CScriptedPrompt m_prompt;
@@ -544,7 +543,7 @@ TEST(MessageDlgTranslation, JapaneseTextsComeFromTheTranslation) {
 // the note lives on under a disposed window until the window is gone.
 TEST(MessageDlgFactory, MakesNoteWindowsBoundToTheStoresNote) {
     auto shared = std::make_shared<CNote>();
-    MessageWindowPtr window = CreateMessageDlg(shared);
+    MessageWindowPtr window = CreateMessageDlg(shared, std::make_shared<CNoteContext>());
     auto* note = dynamic_cast<CMessageDlg*>(window.get());
     ASSERT_NE(note, nullptr);
     EXPECT_TRUE(note->windowFlags().testFlag(Qt::Tool));

@@ -47,8 +47,8 @@ protected:
         m_now = LocalTime(2030, 6, 15, 10, 2);
         uiclock::Set([this] { return m_now; });
         CSoundPort::SetDefault(&m_sound);
-        CMessageDlg::SetQuietTime(300);
-        m_dlg = new CMessageDlg();
+        m_context->QuietTime = 300;
+        m_dlg = new CMessageDlg(std::make_shared<CNote>(), m_context);
         SheetProperty sheet;
         sheet.ID = kId;
         sheet.AutoResize = 0;
@@ -66,18 +66,17 @@ protected:
         uiclock::Set({});
         CSoundPort::SetDefault(nullptr);
         modalrun::SetHook({});
-        CMessageDlg::SetReminderPeriod(60000);
-        CMessageDlg::SetQuietTime(CMessageDlg::kDefaultQuietTime);
     }
 
     std::int64_t m_now = 0;
     CRecordingSound m_sound;
     CRecordingHandler m_handler;
+    std::shared_ptr<CNoteContext> m_context = std::make_shared<CNoteContext>();
     CMessageDlg* m_dlg = nullptr;
 };
 
 TEST_F(NoteReminderTest, RepeatingReminderFiresOnTheTimerAndReportsTheAdvancedRecord) {
-    CMessageDlg::SetReminderPeriod(20);
+    m_context->ReminderPeriod = 20;
     InformProperty inform;
     inform.Enabled = 1;
     inform.ByTime = 1;

@@ -31,7 +31,6 @@ protected:
         SetRunning(false);
     }
     void TearDown() override {
-        CMessageDlg::SetMessenger(nullptr);
         unsetenv("CHATBUS_DOUBLE_LOG");
         unsetenv("CHATBUS_DOUBLE_RUNNING");
         std::remove(m_log.c_str());
@@ -60,8 +59,9 @@ protected:
 
 TEST_F(MessengerItemTest, ItemOnlyWhileAMessengerRunsAndItHandsOverTheNote) {
     CMessenger messenger(CHATBUS_DOUBLE);
-    CMessageDlg::SetMessenger(&messenger);
-    CMessageDlg note;
+    auto context = std::make_shared<CNoteContext>();
+    context->Messenger = &messenger;
+    CMessageDlg note(std::make_shared<CNote>(), context);
     SheetProperty sheet;
     sheet.ID = 4242;
     std::snprintf(sheet.Title, sizeof sheet.Title, "Hand-off");
@@ -106,7 +106,7 @@ TEST_F(MessengerItemTest, ItemOnlyWhileAMessengerRunsAndItHandsOverTheNote) {
     // No library at all: no messenger, whatever the double would say.
     SetRunning(true);
     CMessenger missing("/nonexistent/libchatbus.so.1");
-    CMessageDlg::SetMessenger(&missing);
+    context->Messenger = &missing;
     note.PrepareContextMenu();
     EXPECT_EQ(CountItems(menu, CMessageDlg::kCmdSendWithMessenger), 0);
 }
