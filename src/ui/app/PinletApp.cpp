@@ -102,19 +102,16 @@ void CPinletApp::CMessageEvent::OnRequest(int id, int kind) {
         QMetaObject::invokeMethod(&m_app, &CPinletApp::OpenGroupSettings, Qt::QueuedConnection);
 }
 
-// The store has changed its table; a crash must not take the change away.
 void CPinletApp::CMessageEvent::OnAddToGroup(int, const std::string&) {
-    m_app.m_groups = m_app.Store().GetGroups();
-    m_app.SaveSettings();
+    m_app.m_settings->GroupsChanged();
 }
 
 void CPinletApp::CMessageEvent::OnRemoveFromGroup(int, const std::string&) {
-    m_app.m_groups = m_app.Store().GetGroups();
-    m_app.SaveSettings();
+    m_app.m_settings->GroupsChanged();
 }
 
 void CPinletApp::CMessageEvent::GetGroupNames(std::vector<std::string>& out) {
-    out = m_app.m_groups.GetGroupNames();
+    out = m_app.Store().GetGroups().GetGroupNames();
 }
 
 int CPinletApp::CMessageEvent::GetMessageGroups(int id, std::vector<std::string>& out) {
@@ -122,17 +119,8 @@ int CPinletApp::CMessageEvent::GetMessageGroups(int id, std::vector<std::string>
 }
 
 void CPinletApp::CMessageEvent::OnSetGroups(int id, const std::vector<std::string>& groups) {
-    // The store's table: it holds what the notes' menus changed.
-    CGroup& table = m_app.m_groups;
-    table = m_app.Store().GetGroups();
-    table.RemoveMemberEverywhere(id);
-    const std::string title = m_app.Store().GetTitle(id);
-    for (const std::string& name : groups)
-        if (table.HasGroup(name))
-            table.AddMember(name, id, title);
-    m_app.Store().SetGroups(table, true);
-    m_app.FillGroupMenus(table);
-    m_app.SaveSettings();
+    m_app.m_settings->SetNoteGroups(id, groups);
+    m_app.FillGroupMenus(m_app.Store().GetGroups());
 }
 
 void CPinletApp::CMessageEvent::OnChanged(int id) {
@@ -158,7 +146,22 @@ CDataBase& CPinletApp::Store() const {
 }
 
 std::string CPinletApp::SavePath() const {
-    return std::string(FieldText(m_application.SavePath));
+    return m_settings ? m_settings->SavePath() : std::string();
+}
+
+// Before start-up and after exit: the defaults.
+const ApplicationProperty& CPinletApp::Application() const {
+    static const CSettingsKeeper::Settings defaults;
+    return m_settings ? m_settings->Application() : defaults.Application;
+}
+
+const NetworkProperty& CPinletApp::Network() const {
+    static const CSettingsKeeper::Settings defaults;
+    return m_settings ? m_settings->Network() : defaults.Network;
+}
+
+const CGroup& CPinletApp::Groups() const {
+    return Store().GetGroups();
 }
 
 bool CPinletApp::InitInstance() {
@@ -188,20 +191,19 @@ void CPinletApp::MainInitialisation() {
     store.SetPromptPort(&m_prompt);
     m_noteContext->Prompt = &m_prompt;
 
-    LoadSettings();
-    m_keeper->SetSavePath(SavePath());
-    store.SetDefaultSheet(m_defaultSheet);
-    store.SetDefaultFont(m_defaultFont);
-
-    LoadAllMessages();
-    store.SetGroups(m_groups, false);
-    FillGroupMenus(m_groups);
+    m_settings = std::make_unique<CSettingsKeeper>(store, *m_keeper, &m_prompt);
+    CSettingsFile::LoadResult settings = CSettingsFile::LoadResult::Missing;
+    for (const int id : m_settings->StartUp(&settings))
+        AddMessageMenus(id);
+    if (settings == CSettingsFile::LoadResult::Unparsable)
+        qCWarning(lcApp) << "settings file unreadable, defaults used:" << CPaths::SettingsFile().c_str();
+    FillGroupMenus(store.GetGroups());
 
     // Received items come in on network threads; the store is only touched here.
     m_slot.SetNotify([this] { QMetaObject::invokeMethod(this, &CPinletApp::HandleInbound, Qt::QueuedConnection); });
     m_host = std::make_unique<CAppServerHost>(store, m_slot, m_prompt);
-    m_host->SetNetworkSettings(m_network);
-    if (m_network.AcceptConnection == 1)
+    m_host->SetNetworkSettings(Network());
+    if (Network().AcceptConnection == 1)
         StartServer();
 
     LoadSendLog(CPaths::SendLogFile(), m_sendLog);
@@ -213,7 +215,7 @@ void CPinletApp::MainInitialisation() {
     m_find = std::make_unique<CSearchDlg>(store);
 
     m_screenRect = ToRect(PrimaryGeometry());
-    if (m_application.EnableOutOfWindow != 1)
+    if (Application().EnableOutOfWindow != 1)
         Relocate();
 
     if (!m_hasTray)
@@ -248,6 +250,7 @@ void CPinletApp::ExitInstance() {
     m_noteContext->Prompt = nullptr;
     Store().SetEventHandler(nullptr);
     Store().SetPromptPort(nullptr);
+    m_settings.reset();
     m_keeper.reset();
     CDataBase::DeleteInstance();
     // Note windows delete themselves from the event loop, which has ended.
@@ -258,46 +261,8 @@ void CPinletApp::ExitInstance() {
 
 // ---- settings and files -----------------------------------------------------
 
-void CPinletApp::LoadSettings() {
-    CPropParser model;
-    const auto result = CSettingsFile::Load(model);
-    if (result == CSettingsFile::LoadResult::Unparsable)
-        qCWarning(lcApp) << "settings file unreadable, defaults used:" << CPaths::SettingsFile().c_str();
-    // Whatever was found; the parser's defaults otherwise.
-    m_application = model.m_application;
-    m_defaultSheet = model.m_sheet;
-    m_defaultFont = model.m_font;
-    m_network = model.m_network;
-    m_groups = model.m_groups;
-}
-
 bool CPinletApp::SaveSettings() {
-    if (WriteSettings())
-        return true;
-    if (m_keeper)
-        m_keeper->ReportSaveFailure();
-    return false;
-}
-
-bool CPinletApp::WriteSettings() {
-    CPropParser model;
-    model.m_application = m_application;
-    model.m_sheet = m_defaultSheet;
-    model.m_font = m_defaultFont;
-    model.m_network = m_network;
-    model.SetGroupList(Store().GetGroups());
-    try {
-        CSettingsFile::Save(model);
-        return true;
-    } catch (const std::exception& error) {
-        qCWarning(lcApp) << "settings not saved:" << error.what();
-        return false;
-    }
-}
-
-void CPinletApp::LoadAllMessages() {
-    for (const int id : m_keeper->LoadAll())
-        AddMessageMenus(id);
+    return m_settings && m_settings->Save();
 }
 
 bool CPinletApp::SaveModifiedMessages() {
@@ -313,11 +278,11 @@ bool CPinletApp::SaveModifiedMessages() {
 }
 
 bool CPinletApp::SaveAllModified(bool interactive) {
-    if (!m_keeper)
+    if (!m_keeper || !m_settings)
         return false;
     const bool before = m_keeper->IsInteractive();
     m_keeper->SetInteractive(interactive);
-    const bool settings = WriteSettings();
+    const bool settings = m_settings->Write();
     const bool notes = SaveModifiedMessages();
     // One box for both: the notes report their own failure.
     if (!settings && notes)
@@ -331,7 +296,7 @@ bool CPinletApp::SaveAllModified(bool interactive) {
 bool CPinletApp::StartServer() {
     if (!m_host)
         return false;
-    m_host->SetNetworkSettings(m_network);
+    m_host->SetNetworkSettings(Network());
     if (!m_server)
         m_server = std::make_unique<CReceiveServer>(*m_host);
     if (!m_server->StartServer())
@@ -339,9 +304,9 @@ bool CPinletApp::StartServer() {
     // Lets the host search of other computers find this one, on the port
     // actually bound (port 0 in the settings means one the system picked).
     std::string boundAddress;
-    int port = m_network.Port;
+    int port = Network().Port;
     if (!m_server->GetListenAddress(boundAddress, port))
-        port = m_network.Port;
+        port = Network().Port;
     if (!m_discovery)
         m_discovery = std::make_unique<CServiceDiscovery>();
     m_discovery->Announce(static_cast<std::uint16_t>(port));
@@ -516,10 +481,10 @@ void CPinletApp::Arrange(arrangement::Corner corner) {
     CDataBase& store = Store();
     const QRect screen = PrimaryGeometry();
     std::vector<arrangement::ArrangedNote> notes;
-    for (const CDataBase::SortedItem& item : store.BuildSortedList(m_application.OrderFlag))
+    for (const CDataBase::SortedItem& item : store.BuildSortedList(Application().OrderFlag))
         notes.push_back({item.ID, store.GetWindowRect(item.ID), store.IsVisible(item.ID)});
     for (const arrangement::Placement& placement :
-         arrangement::Arrange(notes, corner, screen.width(), screen.height(), m_application.MessageGap))
+         arrangement::Arrange(notes, corner, screen.width(), screen.height(), Application().MessageGap))
         store.MoveMessage(placement.Id, screen.x() + placement.Position.X, screen.y() + placement.Position.Y);
 }
 
@@ -720,23 +685,12 @@ void CPinletApp::OpenGroupSettings() {
     std::vector<GroupMember> notes;
     for (const CDataBase::SortedItem& item : store.BuildSortedList(CDataBase::kSortAscending | CDataBase::kSortById))
         notes.push_back({item.ID, item.Title});
-    CGroupDlg dialog(std::move(notes), store.GetGroups(), m_defaultFont);
+    CGroupDlg dialog(std::move(notes), store.GetGroups(), m_settings->Get().DefaultFont);
     if (modalrun::Exec(dialog) != QDialog::Accepted)
         return;
 
-    const CGroup table = dialog.GetGroups();
-    store.SetGroups(table, true);
-    if (table.GetChangeEntireMessage() == 1) {
-        for (const std::string& name : table.GetGroupNames()) {
-            const auto property = table.GetProperty(name);
-            if (property && property != m_groups.GetProperty(name) &&
-                m_prompt.AskYesNo(strings::kChangeGroupProperty, {name}) == CPromptPort::Answer::Yes)
-                store.ApplyGroupProperty(name);
-        }
-    }
-    m_groups = table;
-    FillGroupMenus(m_groups);
-    SaveSettings();
+    m_settings->ChangeGroups(dialog.GetGroups());
+    FillGroupMenus(store.GetGroups());
 }
 
 void CPinletApp::FillGroupMenus(const CGroup& table) {

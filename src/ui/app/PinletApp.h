@@ -3,6 +3,7 @@
 #include "core/base/Properties.h"
 #include "core/base/Rect.h"
 #include "core/app/NoteKeeper.h"
+#include "core/app/SettingsKeeper.h"
 #include "core/net/InboundSlot.h"
 #include "core/note/Arrangement.h"
 #include "core/store/DestInfo.h"
@@ -117,7 +118,6 @@ public:
     // Writes the settings file; shows message 57695 when it fails, since the
     // changes would otherwise be gone at the next start without a word.
     bool SaveSettings();
-    void LoadSettings();
     // Writes every note that has changes not on disk yet. Goes on past a note
     // that fails and reports the failure once (message 57695).
     bool SaveModifiedMessages();
@@ -183,9 +183,9 @@ public:
     // The DNS-SD announcement of the receiving server; null until the server first started.
     CServiceDiscovery* Discovery() const { return m_discovery.get(); }
     const CDestInfo& SendLog() const { return m_sendLog; }
-    const ApplicationProperty& Application() const { return m_application; }
-    const NetworkProperty& Network() const { return m_network; }
-    const CGroup& Groups() const { return m_groups; }
+    const ApplicationProperty& Application() const;
+    const NetworkProperty& Network() const;
+    const CGroup& Groups() const;
     const Rect& ScreenRect() const { return m_screenRect; }
     std::string SavePath() const;
     bool HasTray() const { return m_hasTray; }
@@ -202,7 +202,6 @@ public:
 
 private:
     void MainInitialisation();
-    void LoadAllMessages();
     bool SetUpTray();
     // Where no tray icon offers the main menu, every note's menu does.
     void SetNoteMenu(QMenu* menu);
@@ -210,8 +209,6 @@ private:
     void KeepMenuReachable();
     void OnShownChanged(int id, bool shown);
     void OnDeleted(int id);
-    // SaveSettings without the message.
-    bool WriteSettings();
     // Failed fetches of the application's own requests, shown by string id.
     void OnFetchFinished(const ClientOutcome& outcome);
     // Outcomes of the notes sent by SendNoteTo.
@@ -234,12 +231,6 @@ private:
     std::unique_ptr<CMessageEvent> m_event;
     std::unique_ptr<CMainFrame> m_frame;
 
-    SheetProperty m_defaultSheet;
-    FontProperty m_defaultFont;
-    ApplicationProperty m_application;
-    NetworkProperty m_network;
-    CGroup m_groups;
-
     std::array<bool, kMenuSlots> m_slots{};
     CInboundSlot m_slot;
     std::unique_ptr<CAppServerHost> m_host;
@@ -252,6 +243,8 @@ private:
 
     // Loading, saving, receiving and deleting notes.
     std::unique_ptr<CNoteKeeper> m_keeper;
+    // The settings, the defaults of new notes and the group table.
+    std::unique_ptr<CSettingsKeeper> m_settings;
     Rect m_screenRect;
     bool m_hasTray = false;
     int m_trayTries = 0;

@@ -2,7 +2,7 @@
 
 #include "ui/app/PinletApp.h"
 
-#include "core/app/NoteKeeper.h"
+#include "core/app/SettingsKeeper.h"
 #include "core/store/DataBase.h"
 #include "platform/Autostart.h"
 #include "ui/app/AppServerHost.h"
@@ -17,23 +17,24 @@ void CPinletApp::OpenPropertySheet() {
         return;
     }
     StopServer();
-    const std::string oldSavePath = SavePath();
 
     bool accepted = false;
+    CSettingsKeeper::Settings chosen;
     {
+        const CSettingsKeeper::Settings& current = m_settings->Get();
         CAppPropSheet sheet;
-        sheet.SetApplication(m_application);
-        sheet.SetDefaultSheet(m_defaultSheet);
-        sheet.SetDefaultFont(m_defaultFont);
-        sheet.SetNetwork(m_network);
+        sheet.SetApplication(current.Application);
+        sheet.SetDefaultSheet(current.DefaultSheet);
+        sheet.SetDefaultFont(current.DefaultFont);
+        sheet.SetNetwork(current.Network);
         m_propSheet = &sheet;
         accepted = modalrun::Exec(sheet) == QDialog::Accepted;
         m_propSheet = nullptr;
         if (accepted) {
-            m_application = sheet.GetApplication();
-            m_defaultSheet = sheet.GetDefaultSheet();
-            m_defaultFont = sheet.GetDefaultFont();
-            m_network = sheet.GetNetwork();
+            chosen.Application = sheet.GetApplication();
+            chosen.DefaultSheet = sheet.GetDefaultSheet();
+            chosen.DefaultFont = sheet.GetDefaultFont();
+            chosen.Network = sheet.GetNetwork();
         }
     }
     // The program was told to end while the sheet was open.
@@ -41,27 +42,19 @@ void CPinletApp::OpenPropertySheet() {
         return;
 
     if (accepted) {
-        // Only notes created from now on take the new defaults.
-        Store().SetDefaultSheet(m_defaultSheet);
-        Store().SetDefaultFont(m_defaultFont);
+        m_settings->Apply(chosen);
 
         CAutostart autostart;
         if (!m_options.AutostartUserFolder.empty())
             autostart.SetUserFolder(m_options.AutostartUserFolder);
         if (!m_options.AutostartAllUsersFolder.empty())
             autostart.SetAllUsersFolder(m_options.AutostartAllUsersFolder);
-        if (!autostart.Apply(m_application.EnableStartup == 1))
+        if (!autostart.Apply(Application().EnableStartup == 1))
             qCWarning(lcApp) << "start-up entry not updated:" << autostart.UserEntryPath().c_str();
 
-        // Notes are loaded from the save folder at start-up: every note goes
-        // into a new folder now, not only the ones edited before the next exit.
-        if (SavePath() != oldSavePath)
-            m_keeper->MoveTo(SavePath());
-
-        SaveSettings();
         if (m_host)
-            m_host->SetNetworkSettings(m_network);
+            m_host->SetNetworkSettings(Network());
     }
-    if (m_network.AcceptConnection == 1)
+    if (Network().AcceptConnection == 1)
         StartServer();
 }

@@ -26,7 +26,7 @@ void CPinletApp::OpenSendDialog(int id) {
     if (!m_requests || Store().GetMessage(id) == nullptr)
         return;
     CMessageSendDlg dialog;
-    if (!RunSendDialog(dialog, m_sendLog, m_network.Port))
+    if (!RunSendDialog(dialog, m_sendLog, Network().Port))
         return;
     // The note may have gone while the dialog was open; the list still counts.
     if (Store().GetMessage(id) != nullptr)
@@ -38,7 +38,7 @@ void CPinletApp::OpenSendGroupDialog(const std::string& group) {
     if (!m_requests)
         return;
     CMessageSendDlg dialog;
-    if (!RunSendDialog(dialog, m_sendLog, m_network.Port))
+    if (!RunSendDialog(dialog, m_sendLog, Network().Port))
         return;
     // The members as they are now, not as they were when the dialog opened.
     std::vector<int> ids;
@@ -51,7 +51,7 @@ void CPinletApp::OpenSendGroupDialog(const std::string& group) {
 void CPinletApp::OpenSendTextDialog() {
     CSendSimpleTextDlg dialog;
     dialog.SetDestinations(m_sendLog);
-    dialog.SetDefaultPort(m_network.Port);
+    dialog.SetDefaultPort(Network().Port);
     if (modalrun::Exec(dialog) != QDialog::Accepted)
         return;
     if (dialog.SaveMessage())

@@ -249,26 +249,4 @@ TEST_F(PropertyCommandTest, DefaultFontChangesOnlyNewNotes) {
     EXPECT_STREQ(saved.m_font.Name, "Quillet Test Face");
 }
 
-TEST_F(PropertyCommandTest, NewSaveFolderReceivesEveryNote) {
-    CPinletApp& app = StartWithTempAutostart();
-    const int id = app.CreateMessage("kept");
-    ASSERT_NE(id, 0);
-    ASSERT_TRUE(app.SaveModifiedMessages());
-    const std::string folder = m_root + "/elsewhere";
-    RunSheet(app, [&](CAppPropSheet& sheet) {
-        sheet.ShowPage(CAppPropSheet::kPageGeneral);
-        Get<QLineEdit>(sheet.GeneralPage(), CPropGeneral::kIdSavePath)->setText(QString::fromStdString(folder));
-    });
-    EXPECT_EQ(app.SavePath(), folder);
-    // Unchanged since its last save, yet it is there for the next start.
-    const std::string copy = ReadFile(NoteFilePath(folder, id));
-    EXPECT_NE(copy.find("<SheetID ID=\"" + std::to_string(id) + "\"/>"), std::string::npos);
-    EXPECT_EQ(copy, ReadNote(id));
-    // The old file stays where it was.
-    EXPECT_TRUE(Exists(NoteFilePath(SaveFolder(), id)));
-    Stop();
-    StartWithTempAutostart();
-    EXPECT_EQ(Store().GetIds(), std::vector<int>{id});
-}
-
 } // namespace
