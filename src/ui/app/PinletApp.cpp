@@ -234,7 +234,7 @@ void CPinletApp::ExitInstance() {
     if (m_local)
         m_local->Close();
     m_requests.reset(); // cancels what is still out
-    m_sends.clear();
+    m_sends.Clear();
     m_slot.Shutdown();
     m_discovery.reset(); // withdraws the announcement and joins its thread
     CSelectThread::Instance().Stop();

@@ -3,6 +3,7 @@
 #include "core/base/Properties.h"
 #include "core/base/Rect.h"
 #include "core/app/NoteKeeper.h"
+#include "core/app/SendBatches.h"
 #include "core/app/SettingsKeeper.h"
 #include "core/net/InboundSlot.h"
 #include "core/note/Arrangement.h"
@@ -253,12 +254,6 @@ private:
     bool m_exited = false;
     std::function<void(const QUrl&)> m_urlOpener;
     CAppPropSheet* m_propSheet = nullptr; // while the property sheet is open
-    // One SendNoteTo call: with DeleteAfter the note is deleted at its first acceptance.
-    struct SendBatch {
-        int NoteId = 0;
-        bool DeleteAfter = false;
-        bool Delivered = false;
-    };
     // Notes on their way, by request id.
-    std::map<int, std::shared_ptr<SendBatch>> m_sends;
+    CSendBatches m_sends;
 };

@@ -65,30 +65,26 @@ void CPinletApp::SendNoteTo(int id, const std::vector<DestEntry>& destinations, 
     const std::string document = Store().Serialize(id);
     if (document.empty())
         return;
-    auto batch = std::make_shared<SendBatch>();
-    batch->NoteId = id;
-    batch->DeleteAfter = deleteAfter;
+    const CSendBatches::Batch batch = m_sends.Begin(id, deleteAfter);
     for (const DestEntry& destination : destinations) {
         const CNoteClient::Started started =
             m_requests->Client().SendNote(destination.Name, destination.Port, id, document);
         if (started)
-            m_sends[started.RequestId] = batch;
+            m_sends.Add(started.RequestId, batch);
         else
             m_prompt.ShowMessage(started.ErrorId, {}, CPromptPort::Icon::Exclamation);
     }
 }
 
 void CPinletApp::OnSendFinished(const ClientOutcome& outcome) {
-    const auto it = m_sends.find(outcome.RequestId);
-    if (it == m_sends.end() || outcome.Kind != ClientOutcome::EKind::SendNote)
+    if (outcome.Kind != ClientOutcome::EKind::SendNote)
         return;
-    const std::shared_ptr<SendBatch> batch = it->second;
-    m_sends.erase(it);
+    const CSendBatches::Outcome sent = m_sends.Finish(outcome.RequestId, outcome.Succeeded());
+    if (!sent.Known)
+        return;
     if (outcome.Succeeded()) {
-        // Deleted only once a copy is safe elsewhere, and only once.
-        if (batch->DeleteAfter && !batch->Delivered && Store().GetMessage(batch->NoteId) != nullptr)
-            Store().DeleteMessage(batch->NoteId);
-        batch->Delivered = true;
+        if (sent.DeleteNote != 0)
+            Store().DeleteMessage(sent.DeleteNote);
         return;
     }
     // 57682 for a refused authorisation, 57680 for any other refusal, or why
