@@ -51,7 +51,8 @@ protected:
         return model;
     }
     static int MembersOnDisk(const std::string& group) {
-        const auto* members = OnDisk().m_groups.GetMembers(group);
+        const CPropParser model = OnDisk();
+        const auto* members = model.m_groups.GetMembers(group);
         return members ? static_cast<int>(members->size()) : -1;
     }
 
