@@ -15,29 +15,27 @@ CMessageBoxPrompt Boxes() {
 
 } // namespace
 
+CPromptPort::Answer CUiPrompt::NextAnswer(Answer whenNoneLeft) {
+    if (m_answers.empty())
+        return whenNoneLeft;
+    const Answer answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
 CPromptPort::Answer CUiPrompt::AskYesNo(int stringId, const std::vector<std::string>& args) {
     const QString text = AppStringFormat(stringId, args);
     m_history.push_back({stringId, text, true});
-    if (m_scripted) {
-        if (m_answers.empty())
-            return Answer::No;
-        const Answer answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
+    if (m_scripted)
+        return NextAnswer(Answer::No);
     return Boxes().AskText(text);
 }
 
 CPromptPort::Answer CUiPrompt::AskCancelTryContinue(int stringId, const std::vector<std::string>& args) {
     const QString text = AppStringFormat(stringId, args);
     m_history.push_back({stringId, text, true});
-    if (m_scripted) {
-        if (m_answers.empty())
-            return Answer::Continue;
-        const Answer answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
+    if (m_scripted)
+        return NextAnswer(Answer::Continue);
     return Boxes().AskCancelTryContinue(stringId, args);
 }
 

@@ -43,6 +43,9 @@ public:
     void ClearHistory() { m_history.clear(); }
 
 private:
+    // The next scripted answer.
+    Answer NextAnswer(Answer whenNoneLeft);
+
     bool m_scripted = false;
     std::deque<Answer> m_answers;
     std::vector<Record> m_history;
