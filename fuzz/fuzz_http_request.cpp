@@ -6,14 +6,35 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 1 << 20)
         return 0;
     CMemInputStream input(data, static_cast<int>(size));
     CHTTPRequest request;
-    if (!request.Parse(&input))
+    const bool parsed = request.Parse(&input);
+
+    // The server's buffered reader must agree with the stream reader, fed in two pieces.
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    HTTPCodec::CHeadScanner scanner;
+    CHTTPRequest buffered;
+    int length = 0;
+    bool agreed = false;
+    if (scanner.Feed(bytes.substr(0, size / 2)) != HTTPCodec::CHeadScanner::EState::Bad &&
+        scanner.Feed(bytes) == HTTPCodec::CHeadScanner::EState::Complete &&
+        buffered.ParseHead(scanner.Lines(), kMaxBody, length) && size - scanner.Used() >= static_cast<size_t>(length)) {
+        buffered.SetBodyText(std::string(bytes.substr(scanner.Used(), static_cast<size_t>(length))));
+        agreed = true;
+    }
+    if (agreed != parsed)
+        __builtin_trap();
+    if (!parsed)
         return 0;
+    if (buffered.GetMethod() != request.GetMethod() || buffered.GetPath() != request.GetPath() ||
+        buffered.GetHeaders() != request.GetHeaders() || buffered.GetBodyText() != request.GetBodyText())
+        __builtin_trap();
     if (request.GetBodyLength() > kMaxBody || request.GetMethod() < 0 || request.GetMethod() > 2)
         __builtin_trap();
 

@@ -1,6 +1,7 @@
 #include "tools/ServeCommand.h"
 
 #include "core/app/NoteKeeper.h"
+#include "core/app/ServedPublisher.h"
 #include "core/app/SettingsFile.h"
 #include "core/base/FieldText.h"
 #include "core/base/PromptPort.h"
@@ -8,7 +9,7 @@
 #include "core/net/InboundSlot.h"
 #include "core/net/MessageList.h"
 #include "core/net/ReceiveServer.h"
-#include "core/net/SelectThread.h"
+#include "core/net/ServedDocuments.h"
 #include "core/net/ServerHost.h"
 #include "core/store/DataBase.h"
 #include "core/store/HeadlessMessage.h"
@@ -127,8 +128,8 @@ public:
     }
 };
 
-// The store is not thread-safe: every use of it, from any socket callback,
-// goes through one lock.
+// The store is not thread-safe: every use of it, from the server's loop or
+// the main thread, goes through one lock.
 class CServeHost : public CServerHost {
 public:
     CServeHost(const ServeOptions& options, const NetworkProperty& settings)
@@ -136,6 +137,8 @@ public:
           m_keeper(m_store, &m_prompt,
                    [](const std::string& text) { std::fprintf(stderr, "quillet-cli serve: %s\n", text.c_str()); }) {
         m_keeper.SetSavePath(options.Notes);
+        // Published at once, under the store's lock, by whichever thread changed it.
+        m_store.SetChangeListener([this](int id) { m_publisher.Changed(id); });
         // The headless consumer: the item is stored on the producer's thread.
         m_slot.SetNotify([this] {
             CInboundSlot::Item item;
@@ -154,22 +157,7 @@ public:
     void AskToReceive(int, const std::vector<std::string>&, int, Reply<bool> reply) override {
         reply(m_options.Confirm);
     }
-    void GetMessageList(Reply<CMessageList> reply) override {
-        CMessageList list;
-        {
-            std::lock_guard<std::mutex> lock(m_storeMutex);
-            list = CMessageList::FromStore(m_store);
-        }
-        reply(std::move(list));
-    }
-    void GetMessageDocument(int id, Reply<std::string> reply) override {
-        std::string document;
-        {
-            std::lock_guard<std::mutex> lock(m_storeMutex);
-            document = m_store.Serialize(id);
-        }
-        reply(std::move(document));
-    }
+    const CServedDocuments& GetServedDocuments() override { return m_served; }
     CInboundSlot& GetInboundSlot() override { return m_slot; }
     void ReportError(int stringId, const std::vector<std::string>& args) override {
         m_prompt.ShowMessage(stringId, args, CPromptPort::Icon::Stop);
@@ -193,6 +181,8 @@ private:
     std::mutex m_storeMutex;
     CDataBase m_store;
     CNoteKeeper m_keeper;
+    CServedDocuments m_served;
+    CServedPublisher m_publisher{m_store, m_served};
     CInboundSlot m_slot;
 };
 
@@ -257,7 +247,6 @@ int RunServe(int argc, char** argv) {
         // Wake every wait, then join every thread, before the store goes.
         server.Shutdown();
         host.GetInboundSlot().Shutdown();
-        CSelectThread::Instance().Stop();
     }
     pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
     return exitCode;

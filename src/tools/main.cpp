@@ -407,5 +407,6 @@ int main(int argc, char** argv) {
     }
     // Joins the socket threads before the statics they use go away.
     CSelectThread::Instance().Stop();
+    CNoteClient::StopBackground();
     return status;
 }

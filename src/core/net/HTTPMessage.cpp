@@ -53,6 +53,37 @@ bool ReadHead(CInputStream* in, std::vector<std::string>& lines, HTTPDeadline de
     }
 }
 
+CHeadScanner::EState CHeadScanner::Feed(std::string_view data) {
+    while (!m_complete) {
+        const std::string_view rest = data.substr(std::min(m_pos, data.size()));
+        const std::string_view window = rest.substr(0, static_cast<size_t>(kMaxHeaderLine) + 1);
+        const size_t lf = window.find('\n');
+        if (lf == std::string_view::npos)
+            return rest.size() > static_cast<size_t>(kMaxHeaderLine) ? EState::Bad : EState::Incomplete;
+        std::string line;
+        line.reserve(lf);
+        for (const char c : rest.substr(0, lf))
+            if (c != '\r')
+                line += c;
+        if (line.empty()) {
+            m_pos += lf + 1;
+            m_complete = true;
+            break;
+        }
+        if (static_cast<int>(m_lines.size()) >= kMaxHeaderLines)
+            return EState::Bad;
+        m_lines.push_back(std::move(line));
+        m_pos += lf + 1;
+    }
+    return EState::Complete;
+}
+
+void CHeadScanner::Reset() {
+    m_pos = 0;
+    m_lines.clear();
+    m_complete = false;
+}
+
 std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
     size_t start = 0;
@@ -167,11 +198,11 @@ void WriteLine(COutputStream* out, const std::string& line) {
     out->Write(line.data(), static_cast<int>(line.size()));
 }
 
-void WriteRest(COutputStream* out, const HTTPHeaderMap& headers, const std::string& body,
-               const std::string& contentType) {
-    const bool hasBody = !body.empty();
+void WriteHeadRest(COutputStream* out, const HTTPHeaderMap& headers, size_t bodyLength,
+                   const std::string& contentType) {
+    const bool hasBody = bodyLength > 0;
     if (hasBody) {
-        WriteLine(out, "Content-Length: " + std::to_string(body.size()) + "\r\n");
+        WriteLine(out, "Content-Length: " + std::to_string(bodyLength) + "\r\n");
         WriteLine(out, "Content-Type: " + contentType + "\r\n");
     }
     for (const auto& [name, value] : headers) {
@@ -182,7 +213,12 @@ void WriteRest(COutputStream* out, const HTTPHeaderMap& headers, const std::stri
         WriteLine(out, name + ": " + value + "\r\n");
     }
     WriteLine(out, "\r\n");
-    if (hasBody)
+}
+
+void WriteRest(COutputStream* out, const HTTPHeaderMap& headers, const std::string& body,
+               const std::string& contentType) {
+    WriteHeadRest(out, headers, body.size(), contentType);
+    if (!body.empty())
         out->Write(body.data(), static_cast<int>(body.size()));
 }
 

@@ -41,6 +41,27 @@ ELine ReadLine(CInputStream* in, std::string& line, int maxLength, HTTPDeadline 
 // empty first line gives no lines and success.
 bool ReadHead(CInputStream* in, std::vector<std::string>& lines, HTTPDeadline deadline);
 
+// Reads a head from a buffer that grows as bytes arrive, with ReadHead's rules and
+// limits; each Feed goes on where the last one stopped, so a head that trickles in
+// is scanned once.
+class CHeadScanner {
+public:
+    enum class EState { Incomplete, Complete, Bad };
+
+    // data: every byte received since the head began (the same prefix each time).
+    EState Feed(std::string_view data);
+    // The head's lines without the empty line; valid once Complete.
+    const std::vector<std::string>& Lines() const { return m_lines; }
+    // Bytes of data the head took, its empty line included.
+    size_t Used() const { return m_pos; }
+    void Reset();
+
+private:
+    size_t m_pos = 0;
+    std::vector<std::string> m_lines;
+    bool m_complete = false;
+};
+
 // Splits at every single space; two adjacent spaces give an empty field, an empty last
 // field is dropped.
 std::vector<std::string_view> SplitFields(std::string_view line);
@@ -71,6 +92,8 @@ bool ReadBody(CInputStream* in, int length, HTTPDeadline deadline, std::string& 
 // then the body. Each line and the body go to the stream in one write each.
 void WriteRest(COutputStream* out, const HTTPHeaderMap& headers, const std::string& body,
                const std::string& contentType);
+// WriteRest without the body, for a writer that sends a body of that length itself.
+void WriteHeadRest(COutputStream* out, const HTTPHeaderMap& headers, size_t bodyLength, const std::string& contentType);
 
 void WriteLine(COutputStream* out, const std::string& line);
 

@@ -59,34 +59,37 @@ void CHTTPRequest::Write(COutputStream* out) {
 }
 
 bool CHTTPRequest::Parse(CInputStream* in, HTTPDeadline deadline, int maxBody) {
-    m_headers.clear();
-    m_body.clear();
-    m_contentType.clear();
     try {
         std::vector<std::string> lines;
-        if (!HTTPCodec::ReadHead(in, lines, deadline) || lines.empty())
-            return false;
-
-        const std::vector<std::string_view> fields = HTTPCodec::SplitFields(lines[0]);
-        if (fields.size() < 3)
-            return false;
-        if (HTTPCodec::EqualsNoCase(fields[0], "GET"))
-            m_method = kGet;
-        else if (HTTPCodec::EqualsNoCase(fields[0], "PUT"))
-            m_method = kPut;
-        else if (HTTPCodec::EqualsNoCase(fields[0], "POST"))
-            m_method = kPost;
-        else
-            return false;
-        m_path = fields[1];
-        m_version = fields[2];
-
         int length = 0;
-        if (!HTTPCodec::ParseHeaders(lines, maxBody, true, m_headers, m_contentType, length))
+        if (!HTTPCodec::ReadHead(in, lines, deadline) || !ParseHead(lines, maxBody, length))
             return false;
         return HTTPCodec::ReadBody(in, length, deadline, m_body);
     } catch (const std::exception&) {
         // Out of memory or a failing stream: the request is refused.
         return false;
     }
+}
+
+bool CHTTPRequest::ParseHead(const std::vector<std::string>& lines, int maxBody, int& bodyLength) {
+    m_headers.clear();
+    m_body.clear();
+    m_contentType.clear();
+    bodyLength = 0;
+    if (lines.empty())
+        return false;
+    const std::vector<std::string_view> fields = HTTPCodec::SplitFields(lines[0]);
+    if (fields.size() < 3)
+        return false;
+    if (HTTPCodec::EqualsNoCase(fields[0], "GET"))
+        m_method = kGet;
+    else if (HTTPCodec::EqualsNoCase(fields[0], "PUT"))
+        m_method = kPut;
+    else if (HTTPCodec::EqualsNoCase(fields[0], "POST"))
+        m_method = kPost;
+    else
+        return false;
+    m_path = fields[1];
+    m_version = fields[2];
+    return HTTPCodec::ParseHeaders(lines, maxBody, true, m_headers, m_contentType, bodyLength);
 }

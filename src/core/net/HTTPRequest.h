@@ -44,6 +44,10 @@ public:
     // the head or the announced body is complete, a limit is passed, Content-Length is not
     // a plain number, or the deadline passes. The headers are what the peer sent.
     bool Parse(CInputStream* in, HTTPDeadline deadline = kNoDeadline, int maxBody = kMaxBody);
+    // The same in two steps, for a reader that collects the bytes itself: the head's
+    // lines (as CHeadScanner gives them) tell the body's length; then the body.
+    bool ParseHead(const std::vector<std::string>& lines, int maxBody, int& bodyLength);
+    void SetBodyText(std::string body) { m_body = std::move(body); }
 
 private:
     std::string m_host;

@@ -1,5 +1,7 @@
 #include "core/net/HTTPResponse.h"
 
+#include "core/stream/MemOutputStream.h"
+
 #include <exception>
 
 void CHTTPResponse::SetStatus(int status, const std::string& reason) {
@@ -18,6 +20,13 @@ void CHTTPResponse::SetBody(const void* data, int count, const std::string& cont
 void CHTTPResponse::Write(COutputStream* out) const {
     HTTPCodec::WriteLine(out, m_version + " " + std::to_string(m_status) + " " + m_reason + "\r\n");
     HTTPCodec::WriteRest(out, m_headers, m_body, m_contentType);
+}
+
+std::string CHTTPResponse::Head(size_t bodyLength, const std::string& contentType) const {
+    CMemOutputStream out(128);
+    HTTPCodec::WriteLine(&out, m_version + " " + std::to_string(m_status) + " " + m_reason + "\r\n");
+    HTTPCodec::WriteHeadRest(&out, m_headers, bodyLength, contentType);
+    return out.ToString();
 }
 
 bool CHTTPResponse::Parse(CInputStream* in, HTTPDeadline deadline, int maxBody) {

@@ -26,6 +26,8 @@ public:
 
     // "version status reason", then headers and body; no Content-Length without a body.
     void Write(COutputStream* out) const;
+    // What Write gives before the body, for a body of that length and type kept elsewhere.
+    std::string Head(size_t bodyLength, const std::string& contentType) const;
 
     // Reads one response. Only the first word of the reason is kept. Content-Length and
     // Content-Type go to the body fields, not the header map. False when the status is 0

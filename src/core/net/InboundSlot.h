@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -47,6 +49,17 @@ public:
         return PostInbound(std::string_view(static_cast<const char*>(data), length > 0 ? length : 0), command, timeout);
     }
 
+    // Producer that must not wait (an event loop): stores the item at once when
+    // the slot is free, else queues it; a queued item is stored as soon as the
+    // slot frees, in the order offered. done(true) follows the store (on this
+    // thread when at once, else on the consumer's thread after Take);
+    // done(false) follows Shutdown. No lock is held while done runs.
+    using Ticket = std::uint64_t;
+    using Done = std::function<void(bool stored)>;
+    Ticket Offer(std::string bytes, int command, Done done);
+    // Takes back a queued item; false when it was stored or ended already.
+    bool Withdraw(Ticket ticket);
+
     // Consumer: moves the pending item out and frees the slot. False when
     // nothing is pending.
     bool Take(Item& item);
@@ -64,4 +77,11 @@ private:
     bool m_shutDown = false;
     Item m_item;
     Notify m_notify;
+    struct Offered {
+        Ticket Id = 0;
+        Item Bytes;
+        Done Finish;
+    };
+    std::deque<Offered> m_offers;
+    Ticket m_nextTicket = 1;
 };

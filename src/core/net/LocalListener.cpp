@@ -2,20 +2,27 @@
 
 #include "core/base/Paths.h"
 #include "core/net/InboundSlot.h"
-#include "core/net/SelectThread.h"
-#include "core/net/SimpleAsyncSocket.h"
+#include "core/net/PeerOwner.h"
 #include "core/store/PropParser.h"
 #include "core/stream/DataFiles.h"
 
-#include <cstring>
+#include <cerrno>
 #include <exception>
-#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+struct CLocalListener::Connection {
+    int Fd = -1;
+    std::string Bytes;
+    CEventLoop::TimerId Deadline = 0;
+};
 
 namespace {
 
 // Loopback only: the bridge is for scripts of this computer, never the network.
-bool BindLoopback(CSimpleSocket& socket, int family) {
+int ListenLoopback(int family, int& port) {
     sockaddr_storage storage{};
     socklen_t length;
     if (family == AF_INET) {
@@ -29,19 +36,33 @@ bool BindLoopback(CSimpleSocket& socket, int family) {
         v6->sin6_addr = in6addr_loopback;
         length = sizeof *v6;
     }
-    return socket.Create(SOCK_STREAM, 0, family) && socket.Bind(reinterpret_cast<const sockaddr*>(&storage), length);
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&storage), length) != 0 || ::listen(fd, SOMAXCONN) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    port = ntohs(family == AF_INET ? reinterpret_cast<sockaddr_in*>(&storage)->sin_port
+                                   : reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port);
+    return fd;
 }
 
 } // namespace
 
 CLocalListener::CLocalListener(CInboundSlot& slot) : CLocalListener(slot, Options{}) {}
 
-CLocalListener::CLocalListener(CInboundSlot& slot, const Options& options) : m_slot(slot), m_options(options) {}
+CLocalListener::CLocalListener(CInboundSlot& slot, const Options& options)
+    : m_slot(slot), m_options(options), m_owner(options.Owner.value_or(::geteuid())) {}
 
 CLocalListener::~CLocalListener() {
     Close();
-    m_retired.WaitAll();
-    m_callbacks.WaitIdle();
+    m_loop.Stop();
+    if (m_listener >= 0)
+        ::close(m_listener);
+    for (const auto& [id, connection] : m_connections)
+        ::close(connection->Fd);
 }
 
 bool CLocalListener::CreateLocalListener() {
@@ -50,25 +71,18 @@ bool CLocalListener::CreateLocalListener() {
 
 bool CLocalListener::CreateLocalListener(const std::string& portFile) {
     Close();
-    auto listener = std::make_shared<CSimpleAsyncSocket>();
-    std::string address;
     int port = 0;
-    const bool bound = BindLoopback(*listener, AF_INET) || BindLoopback(*listener, AF_INET6);
-    const int fd = listener->GetHandle();
-    if (!bound || !listener->Listen() || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0 ||
-        !listener->GetSockName(address, port)) {
-        listener->Close();
+    int fd = ListenLoopback(AF_INET, port);
+    if (fd < 0)
+        fd = ListenLoopback(AF_INET6, port);
+    if (fd < 0 || !m_loop.Start() || !m_loop.Post([this, fd] { Install(fd); })) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
     }
-    listener->SetCallback([this](CSimpleAsyncSocket& socket) { OnAccept(socket); });
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_listener = listener;
         m_port = port;
-    }
-    if (!listener->SetInterest(CSimpleSocket::kInterestRead)) {
-        Close();
-        return false;
     }
     // Published last, so that the file never names a port nobody serves.
     try {
@@ -86,24 +100,11 @@ bool CLocalListener::CreateLocalListener(const std::string& portFile) {
 }
 
 void CLocalListener::Close() {
-    std::shared_ptr<CSimpleAsyncSocket> listener;
-    std::vector<std::shared_ptr<CSimpleAsyncSocket>> connections;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        listener = std::move(m_listener);
-        m_listener.reset();
         m_port = 0;
-        for (auto& item : m_connections)
-            connections.push_back(std::move(item.second));
-        m_connections.clear();
     }
-    m_retired.Forget();
-    m_retired.Add(listener);
-    m_retired.AddAll(connections);
-    if (listener)
-        listener->Close();
-    for (const auto& connection : connections)
-        connection->Close();
+    m_loop.Post([this] { CloseAll(); });
 }
 
 int CLocalListener::GetPort() const {
@@ -112,68 +113,94 @@ int CLocalListener::GetPort() const {
 }
 
 bool CLocalListener::IsListening() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_listener != nullptr;
+    return GetPort() != 0;
 }
 
-void CLocalListener::OnAccept(CSimpleAsyncSocket& listener) {
-    CCallbackCounter::CScope scope(m_callbacks);
-    auto connection = std::make_shared<CSimpleAsyncSocket>();
-    if (!listener.Accept(*connection))
+void CLocalListener::Install(int fd) {
+    CloseAll();
+    m_listener = fd;
+    m_loop.Watch(fd, EPOLLIN, [this](std::uint32_t) { OnAccept(); });
+}
+
+void CLocalListener::CloseAll() {
+    if (m_listener >= 0) {
+        m_loop.Unwatch(m_listener);
+        ::close(m_listener);
+        m_listener = -1;
+    }
+    std::vector<std::uint64_t> ids;
+    for (const auto& item : m_connections)
+        ids.push_back(item.first);
+    for (const std::uint64_t id : ids)
+        End(id);
+}
+
+void CLocalListener::OnAccept() {
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        // Another account's process has no business in this user's notes.
+        const std::optional<uid_t> owner = LocalPeerOwner(fd);
+        if (!owner || *owner != m_owner || static_cast<int>(m_connections.size()) >= kMaxConnections) {
+            ::close(fd);
+            continue;
+        }
+        const std::uint64_t id = m_nextId++;
+        auto connection = std::make_unique<Connection>();
+        connection->Fd = fd;
+        if (!m_loop.Watch(fd, EPOLLIN, [this, id](std::uint32_t) { OnReadable(id); })) {
+            ::close(fd);
+            continue;
+        }
+        connection->Deadline = m_loop.AddTimer(m_options.ReadDeadline, [this, id] {
+            if (const auto it = m_connections.find(id); it != m_connections.end()) {
+                it->second->Deadline = 0;
+                End(id); // unfinished: nothing half-read is delivered
+            }
+        });
+        m_connections.emplace(id, std::move(connection));
+    }
+}
+
+void CLocalListener::OnReadable(std::uint64_t id) {
+    const auto it = m_connections.find(id);
+    if (it == m_connections.end())
         return;
-    connection->SetCallback([this](CSimpleAsyncSocket& socket) { OnRead(socket); });
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_listener.get() != &listener) {
-            connection->Close();
+    Connection& connection = *it->second;
+    m_readBuffer.resize(kReadChunk);
+    for (;;) {
+        const ssize_t got = ::recv(connection.Fd, m_readBuffer.data(), m_readBuffer.size(), 0);
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return;
+        // An error or too much data: nothing half-read is delivered.
+        if (got < 0 || connection.Bytes.size() + static_cast<size_t>(got) > static_cast<size_t>(m_options.MaxBytes)) {
+            End(id);
             return;
         }
-        m_connections.emplace(connection.get(), connection);
+        if (got == 0)
+            break;
+        connection.Bytes.append(m_readBuffer.data(), static_cast<size_t>(got));
     }
-    // Each connection is read on its own callback: a slow writer holds up no other.
-    if (!connection->SetInterest(CSimpleSocket::kInterestRead))
-        EndConnection(*connection);
-}
-
-void CLocalListener::EndConnection(CSimpleAsyncSocket& connection) {
-    std::shared_ptr<CSimpleAsyncSocket> owned;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        const auto it = m_connections.find(&connection);
-        if (it != m_connections.end()) {
-            owned = std::move(it->second);
-            m_connections.erase(it);
-        }
-    }
-    connection.Close();
-}
-
-void CLocalListener::OnRead(CSimpleAsyncSocket& connection) {
-    CCallbackCounter::CScope scope(m_callbacks);
-    std::string bytes;
-    bool complete = false;
-    try {
-        connection.SetReceiveDeadline(std::chrono::steady_clock::now() + m_options.ReadDeadline);
-        char chunk[kReadChunk];
-        for (;;) {
-            const int got = connection.Receive(chunk, sizeof chunk);
-            if (got == 0) {
-                complete = true;
-                break;
-            }
-            // An error, a passed deadline or too much data: nothing half-read is delivered.
-            if (got < 0 || bytes.size() + static_cast<size_t>(got) > static_cast<size_t>(m_options.MaxBytes))
-                break;
-            bytes.append(chunk, static_cast<size_t>(got));
-        }
-    } catch (const std::exception&) {
-        complete = false;
-    }
-    EndConnection(connection);
+    std::string bytes = std::move(connection.Bytes);
+    End(id);
     // A connection that carried nothing (a probe) makes no empty note.
-    if (!complete || bytes.empty())
+    if (bytes.empty())
         return;
     const int command = bytes.starts_with(std::string_view(kPropertyDocumentPrefix)) ? CInboundSlot::kNoteDocument
                                                                                      : CInboundSlot::kPlainText;
-    m_slot.PostInbound(bytes, command, m_options.InboundWait);
+    // Queued behind a busy slot for a bounded time; the writer is not kept waiting.
+    const CInboundSlot::Ticket ticket = m_slot.Offer(std::move(bytes), command, {});
+    m_loop.AddTimer(m_options.InboundWait, [this, ticket] { m_slot.Withdraw(ticket); });
+}
+
+void CLocalListener::End(std::uint64_t id) {
+    const auto it = m_connections.find(id);
+    if (it == m_connections.end())
+        return;
+    if (it->second->Deadline != 0)
+        m_loop.CancelTimer(it->second->Deadline);
+    m_loop.Unwatch(it->second->Fd);
+    ::close(it->second->Fd);
+    m_connections.erase(it);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "core/net/CallbackCounter.h"
-#include "core/net/RetiredSockets.h"
+#include "core/net/EventLoop.h"
 #include "core/net/HTTPMessage.h"
+
+#include <optional>
+#include <sys/types.h>
 
 #include <chrono>
 #include <memory>
@@ -12,8 +14,6 @@
 #include <vector>
 
 class CInboundSlot;
-class CSimpleAsyncSocket;
-class CSimpleSocket;
 
 // The text of the message box the application shows when CreateLocalListener fails.
 inline constexpr char kLocalSocketCreateError[] = "socket create error";
@@ -23,24 +23,31 @@ inline constexpr char kLocalSocketCreateError[] = "socket create error";
 // document or a plain text. Each connection is read to its end (no answer is
 // ever written) and goes to the inbound slot: a note document when it starts
 // with the 33-byte document prefix, plain text otherwise.
+//
+// Connections of other users' processes are closed unread: the owner of the
+// connecting socket is looked up in the kernel's socket table. Everything runs
+// on the listener's own event loop; nothing waits on a writer or on the slot.
 class CLocalListener {
 public:
     // A connection must be read whole within this time.
     static constexpr std::chrono::milliseconds kReadDeadline{10000};
     // A connection carrying more than this is dropped, nothing delivered.
     static constexpr int kMaxBytes = kMaxBody;
-    static constexpr int kReadChunk = 16 * 1024;
+    static constexpr int kReadChunk = 64 * 1024;
     static constexpr std::chrono::milliseconds kInboundWait{60000};
+    static constexpr int kMaxConnections = 64;
 
     struct Options {
         std::chrono::milliseconds ReadDeadline = kReadDeadline;
         int MaxBytes = kMaxBytes;
         std::chrono::milliseconds InboundWait = kInboundWait;
+        // Whose processes may hand in notes; the default is this process's user.
+        std::optional<uid_t> Owner;
     };
 
     explicit CLocalListener(CInboundSlot& slot);
     CLocalListener(CInboundSlot& slot, const Options& options);
-    // Closes and waits until no callback runs inside the listener any more.
+    // Closes and joins the loop.
     ~CLocalListener();
     CLocalListener(const CLocalListener&) = delete;
     CLocalListener& operator=(const CLocalListener&) = delete;
@@ -58,17 +65,26 @@ public:
     bool IsListening() const;
 
 private:
-    void OnAccept(CSimpleAsyncSocket& listener);
-    void OnRead(CSimpleAsyncSocket& connection);
-    void EndConnection(CSimpleAsyncSocket& connection);
+    struct Connection;
+
+    // Loop thread only.
+    void Install(int fd);
+    void CloseAll();
+    void OnAccept();
+    void OnReadable(std::uint64_t id);
+    void End(std::uint64_t id);
 
     CInboundSlot& m_slot;
     const Options m_options;
-    CCallbackCounter m_callbacks;
+    const uid_t m_owner;
+    CEventLoop m_loop;
 
-    mutable std::mutex m_mutex;
-    std::shared_ptr<CSimpleAsyncSocket> m_listener;
+    mutable std::mutex m_mutex; // guards m_port
     int m_port = 0;
-    std::unordered_map<const CSimpleAsyncSocket*, std::shared_ptr<CSimpleAsyncSocket>> m_connections;
-    CRetiredSockets m_retired;
+
+    // Loop thread only.
+    int m_listener = -1;
+    std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> m_connections;
+    std::uint64_t m_nextId = 1;
+    std::vector<char> m_readBuffer;
 };

@@ -1,6 +1,7 @@
 #include "core/net/NoteClient.h"
 
 #include "core/base/Strings.h"
+#include "core/net/EventLoop.h"
 #include "core/net/HTTPRequest.h"
 #include "core/net/HTTPResponse.h"
 #include "core/net/InboundSlot.h"
@@ -19,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-struct CNoteClient::State {
+struct CNoteClient::State : std::enable_shared_from_this<CNoteClient::State> {
     struct Pending {
         std::shared_ptr<CSendMessage> Socket;
         ClientOutcome::EKind Kind = ClientOutcome::EKind::SendNote;
@@ -29,10 +30,6 @@ struct CNoteClient::State {
         // A connector thread is still inside SendTo: only it may close the socket.
         bool Connecting = false;
     };
-
-    // Few threads: an unreachable host costs one of them the connect time-out,
-    // and a group sent to many destinations must not make hundreds.
-    static constexpr size_t kMaxConnectors = 4;
 
     State(CClientListener* listener, CInboundSlot* inbound) : Listener(listener), Inbound(inbound) {}
 
@@ -48,12 +45,40 @@ struct CNoteClient::State {
     std::mutex ListenerMutex; // held while the listener is called, so the destructor can wait it out
     CClientListener* Listener;
     CInboundSlot* const Inbound;
-
-    // Background start.
-    void Enqueue(std::function<void()> job);
-    void StopConnectors();
-    void RunConnector();
     std::atomic<bool> Background{false};
+    std::atomic<int> AnswerTimeoutMs{
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(CSendMessage::kAnswerTimeout).count())};
+    // Runs the answer deadlines; stopped by the client's destructor.
+    std::shared_ptr<CEventLoop> Timers = std::make_shared<CEventLoop>();
+
+    // Starts the deadline of an answer: the request was sent just now.
+    void ArmDeadline(int requestId, const std::shared_ptr<State>& self);
+};
+
+namespace {
+
+// The connector threads of every client. Shared, so that a client going away
+// (a dialog closed during a connect) never waits for one: what is still
+// connecting ends in the background and its outcome is dropped.
+class CConnectorPool {
+public:
+    // Few threads: an unreachable host costs one of them the connect time-out,
+    // and a group sent to many destinations must not make hundreds.
+    static constexpr size_t kMaxConnectors = 4;
+
+    static CConnectorPool& Instance() {
+        static CConnectorPool pool;
+        return pool;
+    }
+    ~CConnectorPool() { Stop(); }
+
+    void Enqueue(std::function<void()> job);
+    // Joins every connector; later jobs start them again.
+    void Stop();
+
+private:
+    void RunConnector();
+
     std::mutex QueueMutex; // guards the members below
     std::condition_variable QueueReady;
     std::deque<std::function<void()>> Jobs;
@@ -62,7 +87,7 @@ struct CNoteClient::State {
     bool Stopping = false;
 };
 
-void CNoteClient::State::Enqueue(std::function<void()> job) {
+void CConnectorPool::Enqueue(std::function<void()> job) {
     std::lock_guard<std::mutex> lock(QueueMutex);
     if (Stopping)
         return;
@@ -80,7 +105,7 @@ void CNoteClient::State::Enqueue(std::function<void()> job) {
     }
 }
 
-void CNoteClient::State::RunConnector() {
+void CConnectorPool::RunConnector() {
     std::unique_lock<std::mutex> lock(QueueMutex);
     for (;;) {
         ++IdleConnectors;
@@ -96,7 +121,7 @@ void CNoteClient::State::RunConnector() {
     }
 }
 
-void CNoteClient::State::StopConnectors() {
+void CConnectorPool::Stop() {
     std::vector<std::thread> connectors;
     {
         std::lock_guard<std::mutex> lock(QueueMutex);
@@ -109,6 +134,25 @@ void CNoteClient::State::StopConnectors() {
     // connect time-out); its request was cancelled, so it closes its socket.
     for (std::thread& connector : connectors)
         connector.join();
+    std::lock_guard<std::mutex> lock(QueueMutex);
+    Stopping = false;
+    IdleConnectors = 0;
+}
+
+} // namespace
+
+void CNoteClient::State::ArmDeadline(int requestId, const std::shared_ptr<State>& self) {
+    std::weak_ptr<State> weak = self;
+    const std::chrono::milliseconds limit(AnswerTimeoutMs.load());
+    Timers->Post([weak, requestId, limit, timers = Timers.get()] {
+        timers->AddTimer(limit, [weak, requestId] {
+            ClientOutcome outcome;
+            outcome.ErrorId = strings::kMessageRefused;
+            outcome.TimedOut = true;
+            if (const auto state = weak.lock())
+                state->Finish(requestId, std::move(outcome));
+        });
+    });
 }
 
 void CNoteClient::State::Finish(int requestId, ClientOutcome outcome) {
@@ -242,7 +286,9 @@ void ConnectInBackground(CNoteClient::State& state, const std::shared_ptr<CSendM
         ClientOutcome outcome;
         outcome.ErrorId = socket->GetErrorId();
         state.Finish(id, std::move(outcome));
+        return;
     }
+    state.ArmDeadline(id, state.shared_from_this());
 }
 
 // Registers the request, then connects and sends it. The entry exists before the
@@ -272,7 +318,7 @@ CNoteClient::Started Start(const std::shared_ptr<CNoteClient::State>& state,
             state->PendingRequests[id].Connecting = true;
         }
         std::weak_ptr<CNoteClient::State> weak = state;
-        state->Enqueue([weak, socket, id, host, port, bytes = out.ToString()] {
+        CConnectorPool::Instance().Enqueue([weak, socket, id, host, port, bytes = out.ToString()] {
             const auto alive = weak.lock();
             if (alive)
                 ConnectInBackground(*alive, socket, id, host, port, bytes);
@@ -284,21 +330,29 @@ CNoteClient::Started Start(const std::shared_ptr<CNoteClient::State>& state,
         state->PendingRequests.erase(id);
         return {0, socket->GetErrorId()};
     }
+    state->ArmDeadline(id, state);
     return {id, 0};
 }
 
 } // namespace
 
 CNoteClient::CNoteClient(CClientListener* listener, CInboundSlot* inbound)
-    : m_state(std::make_shared<State>(listener, inbound)) {}
+    : m_state(std::make_shared<State>(listener, inbound)) {
+    m_state->Timers->Start();
+}
 
 CNoteClient::~CNoteClient() {
+    // Joins only the deadline thread, which never waits on anything.
+    m_state->Timers->Stop();
     {
         std::lock_guard<std::mutex> lock(m_state->ListenerMutex);
         m_state->Listener = nullptr;
     }
     CancelAll();
-    m_state->StopConnectors();
+}
+
+void CNoteClient::StopBackground() {
+    CConnectorPool::Instance().Stop();
 }
 
 CNoteClient::Started CNoteClient::SendNote(const std::string& host, int port, int noteId, std::string_view document) {
@@ -380,6 +434,10 @@ int CNoteClient::PendingCount() const {
 
 void CNoteClient::SetConnectTimeout(int milliseconds) {
     m_state->ConnectTimeoutMs = milliseconds;
+}
+
+void CNoteClient::SetAnswerTimeout(std::chrono::milliseconds limit) {
+    m_state->AnswerTimeoutMs = static_cast<int>(limit.count());
 }
 
 void CNoteClient::SetBackgroundStart(bool background) {

@@ -3,6 +3,7 @@
 #include "core/net/MessageList.h"
 #include "core/store/DestInfo.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,7 +51,10 @@ public:
 // fetches another computer's notes. Requests are started on the caller's thread
 // (name resolution and connection set-up block it, bounded by the connect
 // time-out) unless background start is on; answers are handled on the select
-// thread and reported to the listener. Every method may be called from any thread.
+// thread and reported to the listener. An answer that has not come
+// CSendMessage::kAnswerTimeout after the request was sent is reported as
+// refused and timed out. Every method may be called from any thread; none
+// waits for the network once background start is on.
 class CNoteClient {
 public:
     static constexpr int kDefaultPort = 4126;
@@ -94,12 +98,18 @@ public:
     int PendingCount() const;
     // Applies to requests started afterwards; 0 = the system's own limit.
     void SetConnectTimeout(int milliseconds);
+    // How long after sending a request its answer may take; applies to requests
+    // started afterwards.
+    void SetAnswerTimeout(std::chrono::milliseconds limit);
     // Background start: every request returns its id at once and a few
     // connector threads resolve, connect and send, so a user interface never
     // waits on the network. A request that cannot be started is then reported
     // to the listener like an answer (Status 0, ErrorId kInvalidDestination,
     // kSocketCreateFailed or kSocketCannotConnect). Set before the first request.
     void SetBackgroundStart(bool background);
+    // Joins the connector threads of every client (program exit). Requests
+    // still connecting are abandoned.
+    static void StopBackground();
 
     struct State;
 

@@ -1,24 +1,21 @@
 #pragma once
 
 #include "core/base/Properties.h"
-#include "core/net/CallbackCounter.h"
+#include "core/net/AccessList.h"
+#include "core/net/EventLoop.h"
 #include "core/net/HTTPMessage.h"
-#include "core/net/HostAnswers.h"
-#include "core/net/RetiredSockets.h"
-#include "core/net/SimpleSocket.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
-#include <vector>
 #include <vector>
 
 class CHTTPRequest;
-class CHTTPResponse;
 class CServerHost;
-class CSimpleAsyncSocket;
 
 // Content types of the note protocol.
 inline constexpr char kNoteContentType[] = "text/x-quillet";
@@ -26,38 +23,40 @@ inline constexpr char kPlainTextContentType[] = "text/plain";
 
 // The receiving server: listens on the configured address and port, admits
 // peers by the access list and answers the note protocol (deliver a note,
-// list notes, fetch a note), one request per readiness callback, keeping the
-// connection for the next request when the peer asks for Keep-Alive.
+// list notes, fetch a note), keeping the connection for the next request when
+// the peer asks for Keep-Alive.
 //
-// Everything it needs from the application goes through CServerHost. Waits
-// for the application (a confirmation, a document, the inbound slot) are
-// bounded and end at once when the server stops.
+// Every session is a non-blocking state machine on the server's own event
+// loop thread: it reads a request as it trickles in, answers it, and writes
+// the answer as fast as the peer takes it. A session that needs the
+// application (a confirmation, the inbound slot) parks with its buffers and
+// costs no thread; the list and the notes are served from the snapshots the
+// store publishes. So a slow, silent or hostile peer costs one session, and
+// sessions are bounded: in all, where the longest-idle one gives way to a new
+// peer, and per peer address.
 //
 // Shutdown order at program exit: CReceiveServer::Shutdown, CInboundSlot::Shutdown,
-// CSelectThread::Instance().Stop(), then destroy the server and its host.
+// then destroy the server and its host.
 class CReceiveServer {
 public:
     // A whole request (head and body) must arrive within this time.
     static constexpr std::chrono::milliseconds kRequestDeadline{10000};
-    // One blocking send of a response may take this long.
-    static constexpr int kSendTimeoutMs = 10000;
-    // How long the application may take to produce a list or a note.
-    static constexpr std::chrono::milliseconds kHostAnswerTimeout{30000};
     // How long a delivery waits for the inbound slot to come free.
     static constexpr std::chrono::milliseconds kInboundWait{60000};
-    // Open connections beyond this are closed at once: each costs a descriptor.
-    static constexpr int kMaxSessions = 256;
+    static constexpr int kMaxSessions = 1024;
+    // Above the concurrency of one busy client (a benchmark, a script).
+    static constexpr int kMaxSessionsPerPeer = 64;
+    // A kept-alive session may wait this long for its next request.
     static constexpr std::chrono::milliseconds kIdleTimeout{60000};
+    // Host names in the access list are looked up again after this long.
+    static constexpr std::chrono::milliseconds kAccessRefresh{60000};
 
     struct Options {
         std::chrono::milliseconds RequestDeadline = kRequestDeadline;
-        int SendTimeoutMs = kSendTimeoutMs;
         int MaxBody = kMaxBody;
-        std::chrono::milliseconds HostAnswerTimeout = kHostAnswerTimeout;
         std::chrono::milliseconds InboundWait = kInboundWait;
         int MaxSessions = kMaxSessions;
-        // A kept-alive session that sends nothing for this long is closed when
-        // a new peer connects, so idle peers cannot use up the sessions.
+        int MaxSessionsPerPeer = kMaxSessionsPerPeer;
         std::chrono::milliseconds IdleTimeout = kIdleTimeout;
     };
 
@@ -66,7 +65,7 @@ public:
 
     explicit CReceiveServer(CServerHost& host);
     CReceiveServer(CServerHost& host, const Options& options);
-    // Shuts down and waits until no callback runs inside the server any more.
+    // Shuts down and joins the loop and the name lookups.
     ~CReceiveServer();
     CReceiveServer(const CReceiveServer&) = delete;
     CReceiveServer& operator=(const CReceiveServer&) = delete;
@@ -76,10 +75,9 @@ public:
     // address does not resolve (silently) or the socket cannot be created,
     // bound or put to listen (message 57687 through the host).
     bool StartServer();
-    // Closes the listener and every session, and ends the waits of their
-    // requests. Never waits for a callback: safe on the user's thread.
+    // Closes the listener and every session. Never waits: safe on the user's thread.
     void StopServer();
-    // StopServer for good: later waits end at once (program exit).
+    // StopServer for good (program exit).
     void Shutdown();
 
     bool IsRunning() const;
@@ -87,10 +85,7 @@ public:
     bool GetListenAddress(std::string& address, int& port) const;
     int GetSessionCount() const;
 
-    // The access list: the first entry that matches the peer decides against
-    // AllowAll; no match gives AllowAll. IPv4 entries with a mask match by
-    // (mask AND peer) == (mask AND network), other entries by address text;
-    // an entry whose Network does not resolve is skipped.
+    // The access list decision, resolving names now (see CAccessList).
     static bool IsPeerAllowed(const NetworkProperty& settings, const std::string& peer);
     // kAuthTransferOff when AcceptTransfer is off; kAuthAccepted when no
     // credentials are configured or the Authorization value proves them;
@@ -98,30 +93,61 @@ public:
     static int Authenticate(const NetworkProperty& settings, const std::string& authorization);
 
 private:
-    class CSessionSocket;
-    enum class EConfirm { Accepted, Refused, Abandoned };
+    struct Session;
+    struct Gate;
+    using SessionId = std::uint64_t;
 
-    void OnAccept(CSimpleAsyncSocket& listener);
-    void OnRead(CSessionSocket& session);
-    // Reads, answers and writes one request; false when the session must end.
-    bool AnswerOneRequest(CSessionSocket& session);
-    // Fills the response; false when the connection is to be dropped unanswered.
-    bool Answer(const CHTTPRequest& request, const std::string& peer, CHTTPResponse& response);
-    EConfirm AskToReceive(const NetworkProperty& settings, const std::string& peer);
-    void EndSession(CSessionSocket& session);
-    // Moves kept-alive sessions idle past the time-out out of the session list
-    // into idle, for the caller to close once it has let go of m_mutex.
-    void TakeIdleSessionsLocked(std::vector<std::shared_ptr<CSessionSocket>>& idle);
+    // Loop thread only, below.
+    void InstallListener(int fd);
+    void CloseListener();
+    void CloseAll();
+    void OnListenerReady();
+    void Admit(int fd, const std::string& peer);
+    void Judge(Session& session);
+    void OnSessionReady(SessionId id, std::uint32_t events);
+    void ReadFrom(Session& session);
+    void Process(Session& session);
+    void Answer(Session& session, CHTTPRequest& request);
+    void Confirm(Session& session, int expireSeconds);
+    void OnConfirmed(SessionId id, std::uint64_t question, bool accepted);
+    void Deliver(Session& session);
+    void OnDelivered(SessionId id, bool stored);
+    void Respond(Session& session, int status, const char* reason, std::shared_ptr<const std::string> body = nullptr,
+                 const char* contentType = "");
+    void Flush(Session& session);
+    void AwaitRequest(Session& session, std::chrono::milliseconds limit);
+    void End(Session& session);
+    Session* Find(SessionId id);
+    bool MakeRoom();
+    // The access list for the current settings; null while names are being looked up.
+    const CAccessList* CurrentAccess();
+    void LookUpNames(const NetworkProperty& settings, const std::string& key);
+    void OnNamesLookedUp(const std::string& key, std::shared_ptr<const CAccessList> list);
 
     CServerHost& m_host;
     const Options m_options;
-    CHostAnswers m_answers;
-    CCallbackCounter m_callbacks;
+    std::shared_ptr<Gate> m_gate;
+    CEventLoop m_loop;
 
-    mutable std::mutex m_mutex;
-    std::shared_ptr<CSimpleAsyncSocket> m_listener;
-    std::unordered_map<const CSessionSocket*, std::shared_ptr<CSessionSocket>> m_sessions;
-    // Closed sockets whose last callback may still be on its way; the
-    // destructor waits for them.
-    CRetiredSockets m_retired;
+    mutable std::mutex m_mutex; // guards the three below
+    std::string m_listenAddress;
+    int m_listenPort = 0;
+    bool m_closed = false;
+    std::atomic<bool> m_running{false};
+    std::atomic<int> m_sessionCount{0};
+
+    // Loop thread only.
+    int m_listener = -1;
+    std::unordered_map<SessionId, std::unique_ptr<Session>> m_sessions;
+    std::unordered_map<std::string, int> m_perPeer;
+    SessionId m_nextSession = 1;
+    std::uint64_t m_nextQuestion = 1;
+    CEventLoop::TimerId m_acceptPause = 0;
+    std::shared_ptr<const CAccessList> m_access;
+    std::string m_accessKey;
+    CEventLoop::Clock::time_point m_accessTime{};
+    bool m_lookingUp = false;
+    std::vector<SessionId> m_awaitingAccess;
+    std::thread m_lookup;
+    std::vector<char> m_readBuffer;
 };

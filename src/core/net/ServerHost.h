@@ -1,24 +1,23 @@
 #pragma once
 
 #include "core/base/Properties.h"
-#include "core/net/MessageList.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 class CInboundSlot;
+class CServedDocuments;
 
 // What the receiving server needs from the application. Every operation is
-// called on a socket callback thread, several at a time, so an implementation
-// must be thread-safe.
+// called on the server's loop thread and must return at once; an
+// implementation must be thread-safe.
 //
-// The three questions are asynchronous: the application answers by calling
-// the reply it was given, once, from any thread and whenever it can (the
-// desktop program queues the work to its user-interface thread and replies
-// from there). The server does the waiting: bounded by a time-out and ended
-// at once by CReceiveServer::StopServer/Shutdown. A reply that comes after the
-// server stopped waiting is ignored, so it is always safe to call.
+// The question is asynchronous: the application answers by calling the reply
+// it was given, once, from any thread and whenever it can (the desktop program
+// queues the work to its user-interface thread and replies from there). The
+// session that asked waits parked, costing no thread; a reply that comes after
+// the session or the server is gone is dropped, so it is always safe to call.
 class CServerHost {
 public:
     template <class T> using Reply = std::function<void(T)>;
@@ -35,12 +34,8 @@ public:
     virtual void AskToReceive(int stringId, const std::vector<std::string>& args, int expireSeconds,
                               Reply<bool> reply) = 0;
 
-    // The store's notes and groups (CMessageList::FromStore on the store's thread).
-    virtual void GetMessageList(Reply<CMessageList> reply) = 0;
-
-    // The note's document (CDataBase::Serialize); an empty text when there is
-    // no such note.
-    virtual void GetMessageDocument(int id, Reply<std::string> reply) = 0;
+    // The list and note documents the store published last.
+    virtual const CServedDocuments& GetServedDocuments() = 0;
 
     // Where received notes go; the application consumes it.
     virtual CInboundSlot& GetInboundSlot() = 0;

@@ -92,6 +92,7 @@ int CDataBase::Insert(std::shared_ptr<CNote> note, MessageWindowPtr window, int 
     entry.Note = std::move(note);
     entry.Window = std::move(window);
     raw->SetEventHandler(&m_proxy);
+    Changed(id);
     return id;
 }
 
@@ -150,6 +151,7 @@ void CDataBase::RemoveEntry(int id) {
     MessageWindowPtr window = std::move(it->second.Window);
     m_messages.erase(it);
     window->SetEventHandler(nullptr);
+    Changed(id);
 }
 
 void CDataBase::ShowMessage(int id, ShowCommand command) {
@@ -273,6 +275,7 @@ int CDataBase::GetMessageGroups(int id, std::vector<std::string>& out) const {
 
 void CDataBase::SetFontAndReport(int id, CMessageWindow& window, const FontProperty& font) {
     window.SetFont(font);
+    Changed(id);
     // A font taken from a group is a change of the note: save it like any other.
     if (m_application != nullptr)
         m_application->OnChanged(id);
@@ -298,6 +301,7 @@ void CDataBase::AddToGroup(int id, const std::string& name) {
         return;
     m_groups.AddMember(name, id, entry->Window->GetDisplayTitle());
     entry->Groups.push_back(name);
+    Changed(0);
     if (m_groups.GetChangeGroupProp() == 1)
         OfferGroupProperty(id, *entry, name);
 }
@@ -310,6 +314,7 @@ void CDataBase::RemoveFromGroup(int id, const std::string& name) {
     const auto it = std::find(entry->Groups.begin(), entry->Groups.end(), name);
     if (it != entry->Groups.end())
         entry->Groups.erase(it);
+    Changed(0);
 }
 
 void CDataBase::SetGroups(const CGroup& table, bool askApply) {
@@ -330,6 +335,7 @@ void CDataBase::SetGroups(const CGroup& table, bool askApply) {
         }
         m_groups.SetMembers(name, kept);
     }
+    Changed(0);
     if (!askApply || m_groups.GetChangeGroupProp() != 1)
         return;
     for (const std::string& name : m_groups.GetGroupNames()) {
@@ -422,6 +428,7 @@ void CDataBase::CProxyEventHandler::OnShowChanged(int id, bool shown) {
     if (MessageEntry* entry = m_store.Find(id)) {
         if ((entry->Window->GetSheet().Hidden != 0) == shown)
             entry->Window->Show(shown ? ShowCommand::Show : ShowCommand::Hide);
+        m_store.Changed(id);
     }
     if (Application())
         Application()->OnShowChanged(id, shown);
@@ -435,6 +442,7 @@ void CDataBase::CProxyEventHandler::OnDelete(int id) {
 
 void CDataBase::CProxyEventHandler::OnTitleChanged(int id, const std::string& title) {
     m_store.m_groups.RenameMember(id, title);
+    m_store.Changed(id);
     if (Application())
         Application()->OnTitleChanged(id, title);
 }
@@ -476,6 +484,7 @@ void CDataBase::CProxyEventHandler::OnSetGroups(int id, const std::vector<std::s
 }
 
 void CDataBase::CProxyEventHandler::OnChanged(int id) {
+    m_store.Changed(id);
     if (Application())
         Application()->OnChanged(id);
 }

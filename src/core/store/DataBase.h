@@ -78,6 +78,10 @@ public:
     CDataBase(const CDataBase&) = delete;
     CDataBase& operator=(const CDataBase&) = delete;
 
+    // Told of every change of a note (its ID) or of the list or groups only (0),
+    // after the store has taken it in.
+    void SetChangeListener(std::function<void(int id)> listener) { m_changed = std::move(listener); }
+
     // The application's handler; the proxy forwards to it.
     void SetEventHandler(CMessageEventHandler* handler) { m_application = handler; }
     // Where questions to the user go; without one every question is answered No.
@@ -160,6 +164,10 @@ private:
     // asking first when the note is in more than one group.
     void OfferGroupProperty(int id, MessageEntry& entry, const std::string& name);
     void SetFontAndReport(int id, CMessageWindow& window, const FontProperty& font);
+    void Changed(int id) const {
+        if (m_changed)
+            m_changed(id);
+    }
 
     WindowFactory m_factory;
     Clock m_clock;
@@ -173,4 +181,5 @@ private:
     CMessageEventHandler* m_application = nullptr;
     CProxyEventHandler m_proxy{*this};
     CPromptPort* m_prompt = nullptr;
+    std::function<void(int)> m_changed;
 };

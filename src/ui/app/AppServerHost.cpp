@@ -2,7 +2,6 @@
 #include "ui/dialogs/ConfirmDlg.h"
 
 #include "core/base/PromptPort.h"
-#include "core/net/MessageList.h"
 #include "core/store/DataBase.h"
 #include "ui/common/AppStrings.h"
 
@@ -15,9 +14,15 @@
 #include <memory>
 
 CAppServerHost::CAppServerHost(CDataBase& store, CInboundSlot& slot, CPromptPort& prompt, QObject* parent)
-    : QObject(parent), m_store(store), m_slot(slot), m_prompt(prompt) {}
+    : QObject(parent), m_store(store), m_slot(slot), m_prompt(prompt),
+      m_publisher(store, m_served, [this](std::function<void()> call) {
+          QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+      }) {
+    m_store.SetChangeListener([this](int id) { m_publisher.Changed(id); });
+}
 
 CAppServerHost::~CAppServerHost() {
+    m_store.SetChangeListener({});
     Close();
 }
 
@@ -56,26 +61,6 @@ void CAppServerHost::ShowConfirmation(const QString& text, int expireSeconds, Re
     });
     m_confirmations.erase(std::remove(m_confirmations.begin(), m_confirmations.end(), nullptr), m_confirmations.end());
     m_confirmations.push_back(dialog);
-}
-
-void CAppServerHost::GetMessageList(Reply<CMessageList> reply) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, reply = std::move(reply)] {
-            if (!m_closed)
-                reply(CMessageList::FromStore(m_store));
-        },
-        Qt::QueuedConnection);
-}
-
-void CAppServerHost::GetMessageDocument(int id, Reply<std::string> reply) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, reply = std::move(reply)] {
-            if (!m_closed)
-                reply(m_store.Serialize(id));
-        },
-        Qt::QueuedConnection);
 }
 
 void CAppServerHost::ReportError(int stringId, const std::vector<std::string>& args) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/base/Properties.h"
+#include "core/app/ServedPublisher.h"
+#include "core/net/ServedDocuments.h"
 #include "core/net/ServerHost.h"
 
 #include <QObject>
@@ -16,7 +18,8 @@ class CConfirmDlg;
 
 // The receiving server's view of the desktop program. Callable from any
 // thread: every question is queued to the user-interface thread, which
-// answers when it gets to it; nothing here ever waits.
+// answers when it gets to it; nothing here ever waits. It keeps the served
+// documents in step with the store.
 class CAppServerHost : public QObject, public CServerHost {
     Q_OBJECT
 
@@ -30,8 +33,7 @@ public:
     NetworkProperty GetNetworkSettings() override;
     void AskToReceive(int stringId, const std::vector<std::string>& args, int expireSeconds,
                       Reply<bool> reply) override;
-    void GetMessageList(Reply<CMessageList> reply) override;
-    void GetMessageDocument(int id, Reply<std::string> reply) override;
+    const CServedDocuments& GetServedDocuments() override { return m_served; }
     CInboundSlot& GetInboundSlot() override { return m_slot; }
     void ReportError(int stringId, const std::vector<std::string>& args) override;
 
@@ -48,6 +50,8 @@ private:
     CDataBase& m_store;
     CInboundSlot& m_slot;
     CPromptPort& m_prompt;
+    CServedDocuments m_served;
+    CServedPublisher m_publisher;
 
     std::mutex m_mutex;
     NetworkProperty m_settings;

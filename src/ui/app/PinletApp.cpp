@@ -6,6 +6,7 @@
 #include "core/base/Strings.h"
 #include "core/net/LocalListener.h"
 #include "core/net/ReceiveServer.h"
+#include "core/net/NoteClient.h"
 #include "core/net/SelectThread.h"
 #include "core/store/DataBase.h"
 #include "core/store/PropParser.h"
@@ -238,6 +239,7 @@ void CPinletApp::ExitInstance() {
     m_slot.Shutdown();
     m_discovery.reset(); // withdraws the announcement and joins its thread
     CSelectThread::Instance().Stop();
+    CNoteClient::StopBackground();
     if (m_host)
         m_host->Close();
     m_server.reset();

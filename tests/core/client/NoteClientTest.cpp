@@ -350,9 +350,43 @@ TEST_F(NoteClientTest, BackgroundStartReportsEverythingThroughTheListener) {
             ids.push_back(client.SendText("127.0.0.1", server.Port(), "held").RequestId);
         for (int id : ids)
             EXPECT_TRUE(client.Cancel(id));
+        // A peer that takes the request and never answers: the deadline runs
+        // from the sending, not from a first byte that never comes.
+        client.SetAnswerTimeout(std::chrono::milliseconds(300));
+        const auto unanswered = client.SendText("127.0.0.1", server.Port(), "never answered");
+        ASSERT_TRUE(sockettest::WaitFor([&] { return listener.Count() == 4; }, std::chrono::seconds(3)));
+        EXPECT_TRUE(listener.Find(unanswered.RequestId)->TimedOut);
+        EXPECT_EQ(strings::kMessageRefused, listener.Find(unanswered.RequestId)->ErrorId);
+
         for (int i = 0; i < 6; ++i)
             client.SendText("127.0.0.1", server.Port(), "left to the destructor");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(3u, listener.Count());
+    EXPECT_EQ(4u, listener.Count());
+
+    // A listener whose queue is full takes no more connections: a connect to it
+    // hangs. Closing the client (a dialog) must not wait for that connect.
+    CSimpleSocket full;
+    int port = 0;
+    ASSERT_TRUE(sockettest::Listen(full, AF_INET, port));
+    ASSERT_EQ(0, ::listen(full.GetHandle(), 0));
+    std::vector<std::unique_ptr<CSimpleSocket>> queued;
+    for (int i = 0; i < 4; ++i) {
+        auto socket = std::make_unique<CSimpleSocket>();
+        socket->Create(SOCK_STREAM | SOCK_NONBLOCK, 0, AF_INET);
+        sockaddr_storage address;
+        const socklen_t length = sockettest::LoopbackAddress(AF_INET, port, address);
+        ::connect(socket->GetHandle(), reinterpret_cast<sockaddr*>(&address), length);
+        queued.push_back(std::move(socket));
+    }
+    auto connecting = std::make_unique<CNoteClient>(&listener);
+    connecting->SetBackgroundStart(true);
+    connecting->SetConnectTimeout(1000);
+    ASSERT_TRUE(connecting->SendText("127.0.0.1", port, "stuck"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto begin = std::chrono::steady_clock::now();
+    connecting.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(100));
+    EXPECT_EQ(4u, listener.Count());
+    CNoteClient::StopBackground();
 }

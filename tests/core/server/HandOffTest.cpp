@@ -1,4 +1,3 @@
-#include "core/net/HostAnswers.h"
 #include "core/net/InboundSlot.h"
 
 #include <gtest/gtest.h>
@@ -63,51 +62,33 @@ TEST(InboundSlot, NotifyMayTakeOnTheProducersThread) {
     EXPECT_EQ((std::vector<std::string>{"a", "b"}), taken);
 }
 
-TEST(HostAnswers, WaitsForTheAnswerTheTimeOrTheCancel) {
-    CHostAnswers answers;
-    int value = 0;
-    // Answered at once, inside ask.
-    EXPECT_EQ(CHostAnswers::EWait::Answered,
-              answers.Wait<int>([](std::function<void(int)> reply) { reply(7); }, 1s, value));
-    EXPECT_EQ(7, value);
+// The loop's way in: nothing waits; queued offers go in offer order as the
+// slot frees, can be taken back, and learn of a shutdown.
+TEST(InboundSlot, OffersQueueWithoutWaitingAndCanBeWithdrawn) {
+    CInboundSlot slot;
+    std::vector<std::string> outcomes;
+    const auto record = [&](const std::string& name) {
+        return [&outcomes, name](bool stored) { outcomes.push_back(name + (stored ? " stored" : " dropped")); };
+    };
+    slot.Offer("one", CInboundSlot::kPlainText, record("one"));
+    slot.Offer("two", CInboundSlot::kPlainText, record("two"));
+    const CInboundSlot::Ticket three = slot.Offer("three", CInboundSlot::kPlainText, record("three"));
+    slot.Offer("four", CInboundSlot::kNoteDocument, record("four"));
+    EXPECT_EQ(std::vector<std::string>{"one stored"}, outcomes);
 
-    // Answered later from another thread; only the first answer counts.
-    std::thread answerer;
-    EXPECT_EQ(CHostAnswers::EWait::Answered, answers.Wait<int>(
-                                                 [&](std::function<void(int)> reply) {
-                                                     answerer = std::thread([reply] {
-                                                         std::this_thread::sleep_for(20ms);
-                                                         reply(8);
-                                                         reply(9);
-                                                     });
-                                                 },
-                                                 5s, value));
-    answerer.join();
-    EXPECT_EQ(8, value);
+    EXPECT_TRUE(slot.Withdraw(three));
+    EXPECT_FALSE(slot.Withdraw(three));
+    CInboundSlot::Item item;
+    ASSERT_TRUE(slot.Take(item));
+    EXPECT_EQ("one", item.Bytes);
+    ASSERT_TRUE(slot.Take(item));
+    EXPECT_EQ("two", item.Bytes);
+    EXPECT_EQ((std::vector<std::string>{"one stored", "two stored", "four stored"}), outcomes);
 
-    // Never answered: the time passes, and a late reply is harmless.
-    std::function<void(int)> kept;
-    EXPECT_EQ(CHostAnswers::EWait::TimedOut,
-              answers.Wait<int>([&](std::function<void(int)> reply) { kept = reply; }, 30ms, value));
-    kept(10);
-    EXPECT_EQ(8, value);
-
-    // Cancel ends a wait without a time limit; later waits work again.
-    auto waiting = std::async(std::launch::async, [&] {
-        int unused = 0;
-        return answers.Wait<int>([](std::function<void(int)>) {}, CHostAnswers::kNoTimeout, unused);
-    });
-    EXPECT_EQ(std::future_status::timeout, waiting.wait_for(50ms));
-    answers.Cancel();
-    ASSERT_EQ(std::future_status::ready, waiting.wait_for(2s));
-    EXPECT_EQ(CHostAnswers::EWait::Cancelled, waiting.get());
-    EXPECT_EQ(CHostAnswers::EWait::Answered,
-              answers.Wait<int>([](std::function<void(int)> reply) { reply(11); }, 1s, value));
-
-    // Close: every later wait ends at once, without asking.
-    answers.Close();
-    bool asked = false;
-    EXPECT_EQ(CHostAnswers::EWait::Cancelled,
-              answers.Wait<int>([&](std::function<void(int)>) { asked = true; }, CHostAnswers::kNoTimeout, value));
-    EXPECT_FALSE(asked);
+    slot.Offer("five", CInboundSlot::kPlainText, record("five"));
+    slot.Shutdown();
+    EXPECT_EQ("five dropped", outcomes.back());
+    ASSERT_TRUE(slot.Take(item)); // what was stored stays takeable
+    EXPECT_EQ("four", item.Bytes);
+    EXPECT_EQ(CInboundSlot::kNoteDocument, item.Command);
 }

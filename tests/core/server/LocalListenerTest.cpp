@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace servertest;
 
@@ -31,7 +32,6 @@ protected:
     void TearDown() override {
         m_listener.reset();
         m_slot.Shutdown();
-        EXPECT_TRUE(CSelectThread::Instance().Stop());
         std::filesystem::remove_all(m_root);
     }
     std::vector<CInboundSlot::Item> Items() {
@@ -118,6 +118,19 @@ TEST_F(LocalListenerTest, DropsOversizedAndUnfinishedConnections) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     ASSERT_EQ(1u, Items().size());
     EXPECT_EQ(std::string(100, 'z'), Items()[0].Bytes);
+}
+
+TEST_F(LocalListenerTest, ClosesOtherUsersConnectionsUnread) {
+    CLocalListener::Options options;
+    options.Owner = ::geteuid() + 1; // this test's process then belongs to "another user"
+    m_listener = std::make_unique<CLocalListener>(m_slot, options);
+    ASSERT_TRUE(m_listener->CreateLocalListener(m_root + "/localport.ini"));
+    CClient stranger;
+    ASSERT_TRUE(stranger.Open(AF_INET, m_listener->GetPort()));
+    EXPECT_TRUE(stranger.ClosedWithin(std::chrono::seconds(2)));
+    Deliver("not for this user");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(Items().empty());
 }
 
 TEST_F(LocalListenerTest, FailsWithoutAWritablePortFile) {

@@ -5,7 +5,8 @@
 #include "core/net/HTTPResponse.h"
 #include "core/net/InboundSlot.h"
 #include "core/net/ReceiveServer.h"
-#include "core/net/SelectThread.h"
+#include "core/net/MessageList.h"
+#include "core/net/ServedDocuments.h"
 #include "core/net/ServerHost.h"
 #include "core/net/SocketInputStream.h"
 #include "core/socket/SocketTestSupport.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
 #include <map>
@@ -57,19 +59,15 @@ public:
         if (m_confirm != EConfirm::Never)
             reply(m_confirm == EConfirm::Yes);
     }
-    void GetMessageList(Reply<CMessageList> reply) override {
+    // What m_list and m_notes hold now.
+    const CServedDocuments& GetServedDocuments() override {
         std::lock_guard<std::mutex> lock(m_mutex);
-        reply(m_list);
-    }
-    void GetMessageDocument(int id, Reply<std::string> reply) override {
-        std::string document;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            const auto it = m_notes.find(id);
-            if (it != m_notes.end())
-                document = it->second;
-        }
-        reply(document);
+        auto snapshot = std::make_shared<CServedDocuments::Snapshot>();
+        snapshot->List = std::make_shared<const std::string>(m_list.MakeDocument());
+        for (const auto& [id, document] : m_notes)
+            snapshot->Notes[id] = std::make_shared<const std::string>(document);
+        m_served.Publish(std::move(snapshot));
+        return m_served;
     }
     CInboundSlot& GetInboundSlot() override { return m_slot; }
     void ReportError(int stringId, const std::vector<std::string>&) override {
@@ -111,12 +109,24 @@ private:
     std::vector<CInboundSlot::Item> m_items;
     std::vector<int> m_errors;
     std::vector<Question> m_questions;
+    CServedDocuments m_served;
 };
 
 // A client connection speaking the note protocol.
 class CClient {
 public:
     bool Open(int family, int port) { return sockettest::Connect(*m_socket, family, port); }
+    // From a loopback address of its own (127.0.0.x), as another peer would.
+    bool OpenFrom(const char* source, int port) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, source, &local.sin_addr);
+        sockaddr_storage server;
+        const socklen_t length = sockettest::LoopbackAddress(AF_INET, port, server);
+        return m_socket->Create(SOCK_STREAM, 0, AF_INET) &&
+               m_socket->Bind(reinterpret_cast<const sockaddr*>(&local), sizeof local) &&
+               m_socket->Connect(reinterpret_cast<sockaddr*>(&server), length);
+    }
 
     bool SendRaw(const std::string& bytes) {
         size_t done = 0;
