@@ -300,7 +300,7 @@ void CReceiveServer::OnListenerReady() {
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                 // Out of descriptors: an idle session gives way, else accepting
                 // pauses (a ready listener would only spin meanwhile).
-                if (!MakeRoom() && m_acceptPause == 0) {
+                if (!MakeRoom(nullptr) && m_acceptPause == 0) {
                     m_loop.Modify(m_listener, 0);
                     m_acceptPause = m_loop.AddTimer(kAcceptPause, [this] {
                         m_acceptPause = 0;
@@ -323,11 +323,13 @@ void CReceiveServer::OnListenerReady() {
     }
 }
 
-bool CReceiveServer::MakeRoom() {
+bool CReceiveServer::MakeRoom(const std::string* peer) {
     // The longest-idle session that is only waiting for its peer gives way.
     Session* oldest = nullptr;
     for (const auto& [id, session] : m_sessions) {
         if (session->State != Session::EState::Reading && session->State != Session::EState::AwaitingAccess)
+            continue;
+        if (peer != nullptr && session->Peer != *peer)
             continue;
         if (oldest == nullptr || session->LastActive < oldest->LastActive)
             oldest = session.get();
@@ -339,10 +341,12 @@ bool CReceiveServer::MakeRoom() {
 }
 
 void CReceiveServer::Admit(int fd, const std::string& peer) {
-    if (m_perPeer[peer] >= m_options.MaxSessionsPerPeer ||
-        (static_cast<int>(m_sessions.size()) >= m_options.MaxSessions && !MakeRoom())) {
-        if (m_perPeer[peer] == 0)
-            m_perPeer.erase(peer);
+    // A peer at its cap, or the server at its own: the longest-idle session
+    // (of that peer, or of all) makes room, else the newcomer is refused. So
+    // a flood from one address cannot lock out a polite client behind it.
+    const auto count = m_perPeer.find(peer);
+    if ((count != m_perPeer.end() && count->second >= m_options.MaxSessionsPerPeer && !MakeRoom(&peer)) ||
+        (static_cast<int>(m_sessions.size()) >= m_options.MaxSessions && !MakeRoom(nullptr))) {
         ::close(fd);
         return;
     }

@@ -32,8 +32,8 @@ inline constexpr char kPlainTextContentType[] = "text/plain";
 // application (a confirmation, the inbound slot) parks with its buffers and
 // costs no thread; the list and the notes are served from the snapshots the
 // store publishes. So a slow, silent or hostile peer costs one session, and
-// sessions are bounded: in all, where the longest-idle one gives way to a new
-// peer, and per peer address.
+// sessions are bounded, in all and per peer address: at a bound the
+// longest-idle session gives way to the newcomer.
 //
 // Shutdown order at program exit: CReceiveServer::Shutdown, CInboundSlot::Shutdown,
 // then destroy the server and its host.
@@ -118,7 +118,8 @@ private:
     void AwaitRequest(Session& session, std::chrono::milliseconds limit);
     void End(Session& session);
     Session* Find(SessionId id);
-    bool MakeRoom();
+    // Ends the longest-idle session waiting for a request (of peer, when given).
+    bool MakeRoom(const std::string* peer);
     // The access list for the current settings; null while names are being looked up.
     const CAccessList* CurrentAccess();
     void LookUpNames(const NetworkProperty& settings, const std::string& key);
