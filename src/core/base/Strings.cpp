@@ -59,6 +59,10 @@ std::string Format(const std::string& text, const std::vector<std::string>& args
         }
         out += text[i];
     }
+    // Details beyond the placeholders follow as a paragraph of their own, so
+    // that a fixed text stays as it is and still says what failed.
+    for (bool first = true; next < args.size(); ++next, first = false)
+        out += (first ? "\n\n" : " ") + args[next];
     return out;
 }
 

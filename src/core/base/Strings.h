@@ -54,7 +54,8 @@ constexpr int kDestinationPortColumn = 57684;
 // The English text of an id, or an empty text for an unknown id.
 const char* EnglishText(int id);
 
-// The text with each "%s" replaced by the next value, in order.
+// The text with each "%s" replaced by the next value, in order; values left
+// over follow the text after an empty line, separated by spaces.
 std::string Format(const std::string& text, const std::vector<std::string>& args);
 
 inline std::string EnglishFormat(int id, const std::vector<std::string>& args) {

@@ -2,14 +2,22 @@
 
 #include "core/base/Properties.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The receiving server's access list with every entry resolved once, so that
 // judging a peer needs no name lookup. The first entry that matches the peer
-// decides against AllowAll; no match gives AllowAll. IPv4 entries with a mask
-// match by (mask AND peer) == (mask AND network), other entries by address
-// text; an entry whose Network does not resolve is skipped.
+// decides against AllowAll; no match gives AllowAll.
+//
+// An entry's Network is an IPv4 or IPv6 address, a prefix ("192.168.1.0/24",
+// "fd00::/8") or a host name; its Mask, when not empty, is an address-form
+// mask of the same family ("255.255.255.0") or a prefix length ("24", "/24").
+// Without a mask an address matches only itself. An entry whose name does not
+// resolve, or that cannot be read at all, matches nothing; the entry dialog
+// refuses the latter (CheckEntry) so that none is stored.
 class CAccessList {
 public:
     CAccessList() = default;
@@ -24,12 +32,18 @@ public:
     // The settings that decide the list: equal keys, equal lists.
     static std::string Key(const NetworkProperty& settings);
 
+    // Why the entry cannot be read, in plain English; empty when it can.
+    static std::string CheckEntry(std::string_view network, std::string_view mask);
+
 private:
     struct Entry {
-        std::string Network; // numeric address text
-        std::string Mask;
-        bool IPv4 = false;
+        int Family = 0; // AF_INET or AF_INET6
+        std::array<std::uint8_t, 16> Address{};
+        std::array<std::uint8_t, 16> Mask{};
     };
+    // Appends the entries for one line of the settings (a name may give several).
+    void Add(std::string_view network, std::string_view mask, bool resolveNames);
+
     std::vector<Entry> m_entries;
     bool m_allowAll = true;
     bool m_hasNames = false;

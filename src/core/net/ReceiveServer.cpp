@@ -10,9 +10,11 @@
 #include "core/net/ServedDocuments.h"
 #include "core/net/ServerHost.h"
 #include "core/net/SimpleSocket.h"
+#include "core/store/Note.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
@@ -182,13 +184,29 @@ CReceiveServer::~CReceiveServer() {
 
 // --- control, any thread -----------------------------------------------------
 
+bool CReceiveServer::ListensEverywhere(const std::string& address) {
+    if (address.empty())
+        return true;
+    // The computer's own name, as the settings store it when Address is left
+    // empty, means every address: Debian maps it to a loopback address.
+    char own[256] = {};
+    if (::gethostname(own, sizeof own - 1) != 0 || own[0] == '\0')
+        return false;
+    const std::string_view name(own);
+    const std::string_view shortName = name.substr(0, name.find('.'));
+    std::string_view typed(address);
+    if (typed.ends_with('.'))
+        typed.remove_suffix(1);
+    return HTTPCodec::EqualsNoCase(typed, name) || HTTPCodec::EqualsNoCase(typed, shortName);
+}
+
 bool CReceiveServer::StartServer() {
     const NetworkProperty settings = m_host.GetNetworkSettings();
     const std::string address(FieldText(settings.Address));
     const std::string service = std::to_string(settings.Port);
 
     int fd;
-    if (address.empty()) {
+    if (ListensEverywhere(address)) {
         // Any address: one IPv6 socket that takes IPv4 too, else plain IPv4.
         fd = OpenAnyListener(AF_INET6, settings.Port);
         if (fd < 0)
@@ -202,7 +220,9 @@ bool CReceiveServer::StartServer() {
         fd = OpenListener(info->ai_addr, info->ai_addrlen, any);
     }
     if (fd < 0) {
-        m_host.ReportError(strings::kServerSocketCreateFailed, {});
+        const std::string where = ListensEverywhere(address) ? "every address" : address;
+        m_host.ReportError(strings::kServerSocketCreateFailed,
+                           {where + ", port " + std::to_string(settings.Port) + ":", std::strerror(errno)});
         return false;
     }
     sockaddr_storage bound{};
@@ -579,6 +599,13 @@ void CReceiveServer::Answer(Session& session, CHTTPRequest& request) {
             session.Command = 0;
         if (session.Command == 0) {
             Respond(session, 406, "Invalid content type");
+            return;
+        }
+        // A document the program would drop must not be answered "OK": the
+        // sender would delete a note that never arrived.
+        if (session.Command == CInboundSlot::kNoteDocument &&
+            !CNote().Parse(std::string(request.GetBodyText()).c_str())) {
+            Respond(session, 400, "Invalid document");
             return;
         }
         if (settings.ConfirmReceive == 1)

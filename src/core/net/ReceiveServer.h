@@ -70,10 +70,10 @@ public:
     CReceiveServer(const CReceiveServer&) = delete;
     CReceiveServer& operator=(const CReceiveServer&) = delete;
 
-    // Listens on the settings' Address and Port (an empty address: every
-    // address, IPv6 and IPv4). A running listener is replaced. False when the
-    // address does not resolve (silently) or the socket cannot be created,
-    // bound or put to listen (message 57687 through the host).
+    // Listens on the settings' Address and Port (see ListensEverywhere). A
+    // running listener is replaced. False when the address does not resolve
+    // (silently) or the socket cannot be created, bound or put to listen
+    // (message 57687 through the host, with the address and the reason).
     bool StartServer();
     // Closes the listener and every session. Never waits: safe on the user's thread.
     void StopServer();
@@ -84,6 +84,11 @@ public:
     // Where the listener is bound (port 0 in the settings gives a free port).
     bool GetListenAddress(std::string& address, int& port) const;
     int GetSessionCount() const;
+
+    // An empty address, or this computer's own name, means every address,
+    // IPv6 and IPv4; anything else (a loopback address included) is bound as
+    // typed.
+    static bool ListensEverywhere(const std::string& address);
 
     // The access list decision, resolving names now (see CAccessList).
     static bool IsPeerAllowed(const NetworkProperty& settings, const std::string& peer);

@@ -72,6 +72,11 @@ TEST_P(ReceiveServerFamilyTest, AnswersEveryRequestOfTheProtocol) {
     CHTTPRequest charset = MakeRequest(CHTTPRequest::kPut, "/Message", "x", "text/plain; charset=utf-8");
     ASSERT_TRUE(client.Exchange(charset, response = {}));
     EXPECT_EQ(406, response.GetStatus());
+    // A note document the program could not read is refused, so its sender keeps it.
+    CHTTPRequest broken = MakeRequest(CHTTPRequest::kPut, "/Message/9", "<Quillet><Sheet", "text/x-quillet");
+    ASSERT_TRUE(client.Exchange(broken, response = {}));
+    EXPECT_EQ(400, response.GetStatus());
+    EXPECT_EQ(2u, m_host.Items().size());
 
     m_host.Edit([](NetworkProperty& s) { s.ConfirmReceive = 1; });
     m_host.m_confirm = CScriptedHost::EConfirm::No;
@@ -218,6 +223,37 @@ TEST(ReceiveServerAccess, AppliesTheAccessList) {
     s.NetworkInfoList = {Entry("10.0.0.0", "255.0.0.0"), Entry("10.0.0.0", "255.0.0.0")};
     s.AllowAll = 1;
     EXPECT_FALSE(CReceiveServer::IsPeerAllowed(s, "10.9.9.9"));
+
+    // Prefixes as people write them, IPv4 and IPv6, in the network or as the mask.
+    s.AllowAll = 0;
+    s.NetworkInfoList = {Entry("192.168.1.0/24", ""), Entry("fd00:1::/32", ""), Entry("172.16.0.0", "12")};
+    EXPECT_TRUE(CReceiveServer::IsPeerAllowed(s, "192.168.1.77"));
+    EXPECT_FALSE(CReceiveServer::IsPeerAllowed(s, "192.168.2.1"));
+    EXPECT_TRUE(CReceiveServer::IsPeerAllowed(s, "fd00:1:ffff::9"));
+    EXPECT_FALSE(CReceiveServer::IsPeerAllowed(s, "fd00:2::9"));
+    EXPECT_TRUE(CReceiveServer::IsPeerAllowed(s, "172.31.255.255"));
+    EXPECT_FALSE(CReceiveServer::IsPeerAllowed(s, "172.32.0.1"));
+    EXPECT_FALSE(CReceiveServer::IsPeerAllowed(s, "garbage"));
+
+    // What cannot be read is refused at entry, with the reason.
+    for (const auto& [network, mask] : std::vector<std::pair<const char*, const char*>>{{"192.168.1.300", ""},
+                                                                                        {"192.168.1.0/33", ""},
+                                                                                        {"192.168.1.0/24", "24"},
+                                                                                        {"10.0.0.1", "255.0.x.0"},
+                                                                                        {"fd00::/129", ""},
+                                                                                        {"", ""},
+                                                                                        {"host name", ""},
+                                                                                        {"10.0.0.1", "64"}})
+        EXPECT_FALSE(CAccessList::CheckEntry(network, mask).empty()) << network << " " << mask;
+    for (const auto& [network, mask] :
+         std::vector<std::pair<const char*, const char*>>{{"192.168.1.0/24", ""},
+                                                          {"192.168.1.0", "255.255.255.0"},
+                                                          {"10.0.0.1", "/8"},
+                                                          {"fe80::1", ""},
+                                                          {"fd00::", "ffff:ff00::"},
+                                                          {"office-pc.local", ""},
+                                                          {"printer", "255.255.0.0"}})
+        EXPECT_EQ("", CAccessList::CheckEntry(network, mask)) << network << " " << mask;
 }
 
 TEST_F(ReceiveServerTest, AccessListDecidesAtAccept) {
@@ -424,17 +460,25 @@ TEST_F(ReceiveServerTest, ReportsListenFailuresButNotUnresolvableAddresses) {
     EXPECT_FALSE(second.StartServer());
     EXPECT_EQ(std::vector<int>{strings::kServerSocketCreateFailed}, m_host.Errors());
 
+    EXPECT_EQ(std::vector<int>{strings::kServerSocketCreateFailed}, m_host.Errors());
     m_host.Edit([](NetworkProperty& s) { CopyField(s.Address, "no-such-host.invalid"); });
     EXPECT_FALSE(second.StartServer());
     EXPECT_EQ(1u, m_host.Errors().size());
 }
 
-TEST_F(ReceiveServerTest, EmptyAddressListensOnEveryAddressOfBothFamilies) {
+// Empty, or the computer's own name (which Debian maps to 127.0.1.1), means
+// every address; a typed loopback address stays loopback.
+TEST_F(ReceiveServerTest, EmptyAddressOrOwnNameListensOnEveryAddressOfBothFamilies) {
+    char own[256] = {};
+    ASSERT_EQ(0, ::gethostname(own, sizeof own - 1));
+    m_host.Edit([&](NetworkProperty& s) { CopyField(s.Address, own); });
     m_server = std::make_unique<CReceiveServer>(m_host);
     ASSERT_TRUE(m_server->StartServer());
     std::string address;
     ASSERT_TRUE(m_server->GetListenAddress(address, m_port));
     EXPECT_TRUE(address == "::" || address == "0.0.0.0") << address;
+    EXPECT_TRUE(CReceiveServer::ListensEverywhere(""));
+    EXPECT_FALSE(CReceiveServer::ListensEverywhere("127.0.1.1"));
     for (const int family : {AF_INET, AF_INET6}) {
         CClient client;
         ASSERT_TRUE(client.Open(family, m_port)) << family;
