@@ -572,6 +572,22 @@
 <context>
     <name>CPropNetwork</name>
     <message>
+        <source>Other computers reach this one only at %1.</source>
+        <translation>他のコンピュータからは %1 でのみ接続できます。</translation>
+    </message>
+    <message>
+        <source>Only programs on this computer can reach %1; leave Address empty to receive from other computers.</source>
+        <translation>%1 にはこのコンピュータ上のプログラムしか接続できません。他のコンピュータから受信するにはアドレスを空にしてください。</translation>
+    </message>
+    <message>
+        <source>Other computers reach this one at any of its addresses.</source>
+        <translation>他のコンピュータからは、このコンピュータのどのアドレスでも接続できます。</translation>
+    </message>
+    <message>
+        <source>The port must be a number from 1 to 65535.</source>
+        <translation>ポート番号は 1 から 65535 までの数値で指定してください。</translation>
+    </message>
+    <message>
         <source>Allow connection(&amp;E)</source>
         <translation>他のコンピュータからの接続を許可する(&amp;E)</translation>
     </message>
@@ -719,6 +735,10 @@
 <context>
     <name>CHostInfoDlg</name>
     <message>
+        <source>Enter the other computer's name or address, and a port from 1 to 65535.</source>
+        <translation>相手のコンピュータの名前またはアドレスと、1 から 65535 までのポート番号を入力してください。</translation>
+    </message>
+    <message>
         <source>Host Information</source>
         <translation>ホスト情報</translation>
     </message>
@@ -780,6 +800,10 @@
 </context>
 <context>
     <name>CNetInfoDlg</name>
+    <message>
+        <source>&quot;%1&quot; cannot be used. Enter an IPv4 or IPv6 address with a mask or a prefix length (192.168.1.0 and 255.255.255.0, 192.168.1.0/24, fd00::/8), a single address, or a host name.</source>
+        <translation>「%1」は使用できません。IPv4 または IPv6 のアドレスとマスクまたはプレフィックス長(192.168.1.0 と 255.255.255.0、192.168.1.0/24、fd00::/8)、単独のアドレス、またはホスト名を入力してください。</translation>
+    </message>
     <message>
         <source>Network information</source>
         <translation>ネットワーク情報</translation>

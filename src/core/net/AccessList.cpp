@@ -108,7 +108,7 @@ CAccessList::CAccessList(const NetworkProperty& settings, bool resolveNames) : m
 }
 
 void CAccessList::Add(std::string_view network, std::string_view mask, bool resolveNames) {
-    if (!CheckEntry(network, mask).empty())
+    if (!IsReadable(network, mask))
         return;
     std::string_view host = network;
     std::string_view prefix = mask;
@@ -181,34 +181,15 @@ std::string CAccessList::Key(const NetworkProperty& settings) {
     return key;
 }
 
-std::string CAccessList::CheckEntry(std::string_view network, std::string_view mask) {
+bool CAccessList::IsReadable(std::string_view network, std::string_view mask) {
     network = Trimmed(network);
     mask = Trimmed(mask);
-    if (network.empty())
-        return "The network is empty.";
-    std::string_view host = network;
     if (const size_t slash = network.find('/'); slash != std::string_view::npos) {
-        host = network.substr(0, slash);
-        if (!mask.empty())
-            return "Give the prefix length either after the address or as the mask, not both.";
-        mask = network.substr(slash);
-        const auto address = ReadAddress(host);
-        if (!address)
-            return "\"" + std::string(host) + "\" is not an IPv4 or IPv6 address.";
-        if (!ReadPrefix(mask, address->Bits()))
-            return "\"" + std::string(mask) + "\" is not a prefix length from 0 to " + std::to_string(address->Bits()) +
-                   ".";
-        return {};
+        // The prefix length goes after the address or into the mask, not both.
+        const auto address = ReadAddress(network.substr(0, slash));
+        return mask.empty() && address && ReadPrefix(network.substr(slash), address->Bits());
     }
-    if (const auto address = ReadAddress(host)) {
-        if (!ReadMask(mask, address->Family))
-            return "\"" + std::string(mask) + "\" is not a mask for " +
-                   (address->Family == AF_INET ? "an IPv4" : "an IPv6") + " address (255.255.255.0 or 24, say).";
-        return {};
-    }
-    if (!IsHostName(host))
-        return "\"" + std::string(host) + "\" is not an address, a prefix or a host name.";
-    if (!mask.empty() && !ReadMask(mask, AF_INET) && !ReadMask(mask, AF_INET6))
-        return "\"" + std::string(mask) + "\" is not a mask (255.255.255.0 or 24, say).";
-    return {};
+    if (const auto address = ReadAddress(network))
+        return ReadMask(mask, address->Family).has_value();
+    return IsHostName(network) && (mask.empty() || ReadMask(mask, AF_INET) || ReadMask(mask, AF_INET6));
 }

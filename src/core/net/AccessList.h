@@ -17,7 +17,7 @@
 // mask of the same family ("255.255.255.0") or a prefix length ("24", "/24").
 // Without a mask an address matches only itself. An entry whose name does not
 // resolve, or that cannot be read at all, matches nothing; the entry dialog
-// refuses the latter (CheckEntry) so that none is stored.
+// refuses the latter (IsReadable) so that none is stored.
 class CAccessList {
 public:
     CAccessList() = default;
@@ -32,8 +32,8 @@ public:
     // The settings that decide the list: equal keys, equal lists.
     static std::string Key(const NetworkProperty& settings);
 
-    // Why the entry cannot be read, in plain English; empty when it can.
-    static std::string CheckEntry(std::string_view network, std::string_view mask);
+    // Whether the entry is an address, prefix or host name with a mask that fits it.
+    static bool IsReadable(std::string_view network, std::string_view mask);
 
 private:
     struct Entry {

@@ -7,6 +7,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -45,7 +46,7 @@ CHostInfoDlg::CHostInfoDlg(QWidget* parent) : QDialog(parent) {
     layout->addLayout(grid);
     layout->addWidget(buttons);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CHostInfoDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_find, &QPushButton::clicked, this, &CHostInfoDlg::Find);
 }
@@ -66,6 +67,19 @@ int CHostInfoDlg::Port() const {
     bool ok = false;
     const int port = m_port->text().trimmed().toInt(&ok);
     return ok && port > 0 && port <= kMaxPort ? port : 0;
+}
+
+void CHostInfoDlg::accept() {
+    // Refused here with a word, rather than the destination dropped silently.
+    if (m_address->text().trimmed().isEmpty() || Port() == 0) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(),
+                        tr("Enter the other computer's name or address, and a port from 1 to 65535."), QMessageBox::Ok,
+                        this);
+        modalrun::Exec(box);
+        (m_address->text().trimmed().isEmpty() ? m_address : m_port)->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 void CHostInfoDlg::Find() {

@@ -29,6 +29,8 @@ public:
     void SetSearchBrowse(CHostSearchDlg::BrowseFunction browse) { m_browse = std::move(browse); }
     // "Find(&F)...": runs the host search and takes the chosen computer.
     void Find();
+    // OK: closes only with an address and a port from 1 to 65535.
+    void accept() override;
 
     QLineEdit* AddressEdit() const { return m_address; }
     QLineEdit* PortEdit() const { return m_port; }

@@ -1,10 +1,13 @@
 #include "ui/net/NetInfoDlg.h"
 
 #include "core/base/FieldText.h"
+#include "core/net/AccessList.h"
+#include "ui/common/ModalRun.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QValidator>
 #include <QVBoxLayout>
@@ -69,6 +72,21 @@ void CNetInfoDlg::SetInfo(const NetworkInfo& info) {
 }
 
 void CNetInfoDlg::accept() {
+    // An entry the server cannot read would be skipped without a word; with
+    // "Denied" chosen that could lock every peer out.
+    if (!CAccessList::IsReadable(m_network->text().toStdString(), m_mask->text().toStdString())) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(),
+                        tr("\"%1\" cannot be used. Enter an IPv4 or IPv6 address with a mask or a prefix length "
+                           "(192.168.1.0 and 255.255.255.0, 192.168.1.0/24, fd00::/8), a single address, or a "
+                           "host name.")
+                            .arg(m_mask->text().trimmed().isEmpty()
+                                     ? m_network->text().trimmed()
+                                     : m_network->text().trimmed() + QStringLiteral(" ") + m_mask->text().trimmed()),
+                        QMessageBox::Ok, this);
+        modalrun::Exec(box);
+        m_network->setFocus();
+        return;
+    }
     // CopyField cuts at a character boundary whatever reached the fields.
     CopyField(m_info.Network, m_network->text().toStdString());
     CopyField(m_info.Mask, m_mask->text().toStdString());

@@ -3,8 +3,10 @@
 #include "ui/settings/PropGeneral.h"
 #include "ui/settings/PropMessage.h"
 #include "ui/settings/PropNetwork.h"
+#include "ui/common/ModalRun.h"
 
 #include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -78,6 +80,17 @@ void CAppPropSheet::ShowPage(EPage page) {
 }
 
 void CAppPropSheet::accept() {
+    const std::pair<CPropPage*, EPage> pages[] = {
+        {m_message, kPageMessage}, {m_general, kPageGeneral}, {m_network, kPageNetwork}};
+    for (const auto& [page, index] : pages) {
+        const QString problem = page->Problem();
+        if (problem.isEmpty())
+            continue;
+        ShowPage(index);
+        QMessageBox box(QMessageBox::Warning, windowTitle(), problem, QMessageBox::Ok, this);
+        modalrun::Exec(box);
+        return;
+    }
     m_message->Apply();
     m_general->Apply();
     m_network->Apply();

@@ -2,6 +2,7 @@
 
 #include "core/base/FieldText.h"
 #include "ui/common/ModalRun.h"
+#include "core/net/ReceiveServer.h"
 #include "ui/net/AccessLimitDlg.h"
 
 #include <QCheckBox>
@@ -13,6 +14,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include <arpa/inet.h>
+#include <strings.h>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +50,9 @@ CPropNetwork::CPropNetwork(QWidget* parent) : CPropPage(parent) {
     m_port = NumberEdit(this, kIdPort);
     m_portLabel = Named(new QLabel(tr("Port(&P)"), this), kIdPortLabel);
     m_portLabel->setBuddy(m_port);
+    m_listenHint = Named(new QLabel(this), kIdListenHint);
+    m_listenHint->setWordWrap(true);
+    connect(m_address, &QLineEdit::textChanged, this, &CPropNetwork::ShowListenHint);
     m_accessLimit = Named(new QPushButton(tr("Access limit(&L)..."), this), kIdAccessLimit);
     m_confirm = Named(new QCheckBox(tr("Confirm message receive(&C)"), this), kIdConfirm);
     m_expireLabel = Named(new QLabel(tr("Confirmation dialog will be closed after"), this), kIdExpireLabel);
@@ -83,6 +89,7 @@ CPropNetwork::CPropNetwork(QWidget* parent) : CPropPage(parent) {
     server->addWidget(m_address, 0, 1);
     server->addWidget(m_portLabel, 1, 0);
     server->addWidget(m_port, 1, 1, Qt::AlignLeft);
+    server->addWidget(m_listenHint, 2, 1);
     server->setColumnStretch(1, 1);
 
     auto* expire = new QHBoxLayout;
@@ -124,6 +131,7 @@ void CPropNetwork::OnInitDialog() {
         address = QString::fromStdString(HostName());
     m_address->setText(address);
     m_port->setText(QString::number(m_property.Port));
+    ShowListenHint();
     m_confirm->setChecked(m_property.ConfirmReceive == 1);
     m_expire->setText(QString::number(m_property.ConfirmExpire));
     m_allowTransfer->setChecked(m_property.AcceptTransfer == 1);
@@ -135,7 +143,7 @@ void CPropNetwork::OnInitDialog() {
 void CPropNetwork::OnApply() {
     m_property.AcceptConnection = m_allowConnection->isChecked() ? 1 : 0;
     CopyField(m_property.Address, m_address->text().toStdString());
-    m_property.Port = static_cast<std::uint16_t>(ReadInt(m_port));
+    m_property.Port = static_cast<std::uint16_t>(ReadInt(m_port)); // checked by OnCheck
     m_property.ConfirmReceive = m_confirm->isChecked() ? 1 : 0;
     m_property.ConfirmExpire = ReadInt(m_expire);
     m_property.AcceptTransfer = m_allowTransfer->isChecked() ? 1 : 0;
@@ -143,12 +151,51 @@ void CPropNetwork::OnApply() {
     CopyField(m_property.Passwd, m_passwd->text().toStdString());
 }
 
+namespace {
+
+bool IsLoopback(const std::string& address) {
+    in_addr v4{};
+    in6_addr v6{};
+    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    if (::inet_pton(AF_INET6, address.c_str(), &v6) == 1)
+        return IN6_IS_ADDR_LOOPBACK(&v6);
+    return ::strcasecmp(address.c_str(), "localhost") == 0;
+}
+
+} // namespace
+
+QString CPropNetwork::OnCheck() const {
+    // A stored port is kept as it is (0 asks the system for one, as scripts do).
+    if (m_port->text() == QString::number(m_property.Port))
+        return {};
+    bool number = false;
+    const int port = m_port->text().trimmed().toInt(&number);
+    if (!number || port < 1 || port > 65535)
+        return tr("The port must be a number from 1 to 65535.");
+    return {};
+}
+
+void CPropNetwork::ShowListenHint() {
+    const std::string address = m_address->text().trimmed().toStdString();
+    if (CReceiveServer::ListensEverywhere(address)) {
+        m_listenHint->setText(tr("Other computers reach this one at any of its addresses."));
+        return;
+    }
+    if (IsLoopback(address))
+        m_listenHint->setText(tr("Only programs on this computer can reach %1; leave Address empty to receive from "
+                                 "other computers.")
+                                  .arg(m_address->text().trimmed()));
+    else
+        m_listenHint->setText(tr("Other computers reach this one only at %1.").arg(m_address->text().trimmed()));
+}
+
 void CPropNetwork::ApplyEnabling() {
     const bool allow = m_allowConnection->isChecked();
     for (QWidget* widget :
          {static_cast<QWidget*>(m_addressLabel), static_cast<QWidget*>(m_address), static_cast<QWidget*>(m_portLabel),
-          static_cast<QWidget*>(m_port), static_cast<QWidget*>(m_confirm), static_cast<QWidget*>(m_accessLimit),
-          static_cast<QWidget*>(m_allowTransfer)})
+          static_cast<QWidget*>(m_port), static_cast<QWidget*>(m_listenHint), static_cast<QWidget*>(m_confirm),
+          static_cast<QWidget*>(m_accessLimit), static_cast<QWidget*>(m_allowTransfer)})
         widget->setEnabled(allow);
     // Switched on only where their own box is ticked; otherwise left as they are.
     if (!allow || m_confirm->isChecked())

@@ -32,6 +32,7 @@ public:
     static constexpr int kIdPasswdLabel = 1074;
     static constexpr int kIdPasswd = 1048;
     static constexpr int kIdHint = 1075;
+    static constexpr int kIdListenHint = 1076;
 
     // Byte capacities of the text fields.
     static constexpr int kMaxAddressBytes = sizeof(NetworkProperty::Address) - 1;
@@ -55,9 +56,12 @@ public:
 protected:
     void OnInitDialog() override;
     void OnApply() override;
+    QString OnCheck() const override;
 
 private:
     void ApplyEnabling();
+    // Says where the server will listen with the address as typed.
+    void ShowListenHint();
 
     NetworkProperty m_property;
 
@@ -66,6 +70,7 @@ private:
     QLineEdit* m_address = nullptr;
     QLabel* m_portLabel = nullptr;
     QLineEdit* m_port = nullptr;
+    QLabel* m_listenHint = nullptr;
     QPushButton* m_accessLimit = nullptr;
     QCheckBox* m_confirm = nullptr;
     QLabel* m_expireLabel = nullptr;

@@ -22,6 +22,8 @@ public:
     bool IsInitialised() const { return m_initialised; }
     // Reads the controls back into the record when the page was shown.
     void Apply();
+    // What keeps the shown page from being applied, for the user; empty when nothing.
+    QString Problem() const { return m_initialised ? OnCheck() : QString(); }
 
     // A control by its resource id (object name).
     QWidget* Control(int id) const;
@@ -39,6 +41,7 @@ public:
 protected:
     virtual void OnInitDialog() = 0;
     virtual void OnApply() = 0;
+    virtual QString OnCheck() const { return {}; }
     // After a record was replaced: the shown page shows the new one.
     void Refresh();
 

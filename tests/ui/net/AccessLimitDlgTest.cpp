@@ -4,6 +4,7 @@
 #include "ui/net/NetInfoDlg.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -131,18 +132,26 @@ TEST(NetInfoDlgTest, FieldsKeepWithinTheRecordsBytesWithoutCuttingACharacter) {
     dialog.MaskEdit()->insert("x");
     EXPECT_EQ(dialog.MaskEdit()->text(), QString(61, 'm') + "x");
 
+    // What the server could not read is refused with a word, the record untouched.
+    int warnings = 0;
+    modalrun::SetHook([&](QDialog& box) {
+        warnings += qobject_cast<QMessageBox*>(&box) != nullptr;
+        return int(QMessageBox::Ok);
+    });
     dialog.accept();
-    EXPECT_EQ(std::string(FieldText(dialog.Info().Network)), std::string(254, 'n'));
-    EXPECT_EQ(std::string(FieldText(dialog.Info().Mask)), std::string(61, 'm') + "x");
-
-    // A field that fits exactly is kept whole: 85 three-byte characters = 255 bytes.
-    CNetInfoDlg exact;
-    const QString wide(85, QChar(0x65E5));
-    exact.NetworkEdit()->setText(wide);
-    exact.accept();
-    EXPECT_EQ(QString::fromUtf8(FieldText(exact.Info().Network).data(),
-                                static_cast<qsizetype>(FieldText(exact.Info().Network).size())),
-              wide);
+    EXPECT_EQ(1, warnings);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(std::string(FieldText(dialog.Info().Network)), "192.168.0.0");
+    // A long host name that fits the field exactly is kept whole.
+    const std::string longName =
+        std::string(63, 'a') + "." + std::string(63, 'b') + "." + std::string(63, 'c') + "." + std::string(61, 'd');
+    dialog.NetworkEdit()->setText(QString::fromStdString(longName));
+    dialog.MaskEdit()->setText(QStringLiteral("/24"));
+    dialog.accept();
+    modalrun::SetHook({});
+    EXPECT_EQ(1, warnings);
+    EXPECT_EQ(std::string(FieldText(dialog.Info().Network)), longName);
+    EXPECT_EQ(std::string(FieldText(dialog.Info().Mask)), "/24");
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -338,12 +339,34 @@ TEST_F(AppPropSheetTest, NetworkPageEditsTheServerSettings) {
     Get<QCheckBox>(page, CPropNetwork::kIdAllowTransfer)->click();
     Get<QLineEdit>(page, CPropNetwork::kIdUser)->setText(QString(200, QLatin1Char('u')));
     Get<QLineEdit>(page, CPropNetwork::kIdPasswd)->setText(QStringLiteral("secret"));
+    // A port out of range keeps the sheet open on this page, saying why.
+    QString warning;
+    modalrun::SetHook([&](QDialog& dialog) {
+        warning = static_cast<QMessageBox&>(dialog).text();
+        return int(QMessageBox::Ok);
+    });
+    m_sheet.ShowPage(CAppPropSheet::kPageGeneral);
+    m_sheet.accept();
+    modalrun::SetHook({});
+    EXPECT_NE(m_sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(m_sheet.Tabs()->currentIndex(), CAppPropSheet::kPageNetwork);
+    EXPECT_TRUE(warning.contains(QStringLiteral("65535"))) << warning.toStdString();
+    EXPECT_EQ(m_sheet.GetNetwork().Port, 4126);
+    Get<QLineEdit>(page, CPropNetwork::kIdPort)->setText(QStringLiteral("4127"));
+    // The page says where the server will listen.
+    auto* listen = Get<QLabel>(page, CPropNetwork::kIdListenHint);
+    EXPECT_TRUE(listen->text().contains(QStringLiteral("notes.example"))) << listen->text().toStdString();
+    address->setText(QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(listen->text().startsWith(QStringLiteral("Only programs"))) << listen->text().toStdString();
+    address->setText(QString::fromStdString(CPropNetwork::HostName()));
+    EXPECT_TRUE(listen->text().contains(QStringLiteral("any of its addresses"))) << listen->text().toStdString();
+    address->setText(QStringLiteral("notes.example"));
     m_sheet.accept();
 
     const NetworkProperty& result = m_sheet.GetNetwork();
     EXPECT_EQ(result.AcceptConnection, 1);
     EXPECT_STREQ(result.Address, "notes.example");
-    EXPECT_EQ(result.Port, 70000 % 65536);
+    EXPECT_EQ(result.Port, 4127);
     EXPECT_EQ(result.ConfirmReceive, 1);
     EXPECT_EQ(result.ConfirmExpire, 30);
     EXPECT_EQ(result.AcceptTransfer, 1);
