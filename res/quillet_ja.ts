@@ -724,8 +724,8 @@
 <context>
     <name>CMainFrame</name>
     <message>
-        <source>Send new message(&amp;S)...</source>
-        <translation>新しいメッセージを送る(&amp;S)...</translation>
+        <source>Send new message(&amp;M)...</source>
+        <translation>新しいメッセージを送る(&amp;M)...</translation>
     </message>
     <message>
         <source>Send(&amp;S)</source>

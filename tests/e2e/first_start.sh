@@ -4,6 +4,8 @@ QUILLET=$1
 . "$(dirname "$0")/harness.sh"
 . "$(dirname "$0")/app_helpers.sh"
 e2e_setup first-start
+# A second start hands its "show all" to the first over the session bus.
+e2e_session_bus
 
 e2e_start_program "$QUILLET"
 port=$(e2e_local_port)
@@ -20,7 +22,8 @@ xdotool key n
 e2e_wait '[ "$(app_note_count)" -eq 1 ]' 10 || e2e_fail "New message made no note"
 e2e_wait '[ "$(app_note_files | wc -l)" -eq 1 ]' 10 || e2e_fail "the new note was not written"
 
-# A second start ends at once with status 0; the first keeps running.
+# A second start ends at once with status 0 once the first took its command;
+# the first keeps running.
 timeout 20 "$QUILLET" >>"$E2E_DIR/second.log" 2>&1
 status=$?
 [ "$status" -eq 0 ] || e2e_fail "second start ended with $status"

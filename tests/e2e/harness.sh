@@ -6,6 +6,7 @@
 #
 #   . "$(dirname "$0")/harness.sh"
 #   e2e_setup scenario-name
+#   e2e_session_bus                     # when the scenario needs one
 #   e2e_start_program "$QUILLET"        # waits until localport.ini is written
 #   e2e_screenshot after-start
 #   ...
@@ -108,6 +109,17 @@ e2e_setup() {
         sleep 0.5
     fi
     e2e_log "display $DISPLAY, home $HOME"
+}
+
+# A private session bus for the scenario (e2e_setup leaves none): the
+# program takes its command name there. Sets DBUS_SESSION_BUS_ADDRESS.
+e2e_session_bus() {
+    command -v dbus-daemon >/dev/null || e2e_skip "dbus-daemon is not installed"
+    local address="unix:path=$E2E_DIR/session-bus" pid
+    pid=$(dbus-daemon --session --fork --nopidfile --address="$address" --print-pid=1) ||
+        e2e_fail "dbus-daemon did not start"
+    E2E_PIDS+=("$pid")
+    export DBUS_SESSION_BUS_ADDRESS=$address
 }
 
 # Starts the program in the background (arguments as given); waits until its

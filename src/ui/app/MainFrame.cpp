@@ -38,7 +38,7 @@ void CMainFrame::BuildMenu() {
 
     QAction* newMessage = AddCommand(m_menu, kCmdNewMessage, tr("New message(&N)..."));
     m_menu->setDefaultAction(newMessage);
-    AddCommand(m_menu, kCmdSendNewMessage, tr("Send new message(&S)..."));
+    AddCommand(m_menu, kCmdSendNewMessage, tr("Send new message(&M)..."));
     AddCommand(m_menu, kCmdRetrieve, tr("Retrieve message(&R)..."));
 
     const QString groupTitle = AppStringText(strings::kGroupMenu);
