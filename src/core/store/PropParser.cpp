@@ -337,12 +337,8 @@ void WriteBody(CDocumentWriter& w, const std::string& body) {
 } // namespace
 
 CPropParser::CPropertyHandler::CPropertyHandler() {
-    // A present section starts from zero, apart from these.
-    m_application = ApplicationProperty{};
-    m_application.OrderFlag = 3;
-    m_sheet = SheetProperty{};
+    // A present section starts from the records' defaults, apart from these.
     m_sheet.AutoResize = 0;
-    m_sheet.MoveBar = 1;
     m_inform.Sound = 0;
     m_inform.Topmost = 0;
 }
@@ -351,8 +347,18 @@ void CPropParser::CPropertyHandler::characters(const char* text, int length) {
     // Runs of blanks between tags arrive empty; they must not wipe a decoded body.
     if (!m_inMessage || length <= 0)
         return;
-    m_body.resize((static_cast<std::size_t>(length) + 1) / 2);
-    DecodeHex(text, static_cast<std::size_t>(length), reinterpret_cast<unsigned char*>(m_body.data()));
+    // Decoded through a small buffer and appended: resizing first would zero
+    // the whole body only to overwrite it.
+    const auto count = static_cast<std::size_t>(length);
+    m_body.clear();
+    m_body.reserve((count + 1) / 2);
+    constexpr std::size_t kChunk = 2048; // characters, even
+    unsigned char bytes[kChunk / 2];
+    for (std::size_t offset = 0; offset < count; offset += kChunk) {
+        const std::size_t n = std::min(kChunk, count - offset);
+        DecodeHex(text + offset, n, bytes);
+        m_body.append(reinterpret_cast<const char*>(bytes), (n + 1) / 2);
+    }
 }
 
 void CPropParser::CPropertyHandler::startElement(const char* name, const CAttributeList& attributes) {
@@ -526,6 +532,8 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
         const char* v = value("Name");
         m_groupName = v != nullptr ? Unescaped(v) : std::string();
         m_groupMembers.clear();
+        // The list moves into the group table at the end tag; groups are small.
+        m_groupMembers.reserve(8);
         m_inGroup = true;
         break;
     }
@@ -552,6 +560,9 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
 }
 
 void CPropParser::CPropertyHandler::endElement(const char* name) {
+    // Only three names matter here; most end tags are ruled out by their first byte.
+    if (name[0] != 'M' && name[0] != 'G')
+        return;
     switch (TagOf(name)) {
     case Tag::Message:
         m_inMessage = false;

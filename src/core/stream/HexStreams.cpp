@@ -9,6 +9,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define QUILLET_HEX_AVX2 1
+#endif
 
 namespace {
 
@@ -45,10 +49,46 @@ inline __m128i Pairs(__m128i nibbles) {
 }
 #endif
 
+#if defined(QUILLET_HEX_AVX2)
+// The same as Nibbles, 32 characters at once.
+__attribute__((target("avx2"))) inline __m256i Nibbles32(__m256i c) {
+    const __m256i digit = _mm256_sub_epi8(c, _mm256_set1_epi8('0'));
+    const __m256i isDigit = _mm256_cmpeq_epi8(_mm256_min_epu8(digit, _mm256_set1_epi8(9)), digit);
+    const __m256i letter = _mm256_sub_epi8(_mm256_or_si256(c, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
+    const __m256i isLetter = _mm256_cmpeq_epi8(_mm256_min_epu8(letter, _mm256_set1_epi8(5)), letter);
+    return _mm256_or_si256(_mm256_and_si256(isDigit, digit),
+                           _mm256_and_si256(isLetter, _mm256_add_epi8(letter, _mm256_set1_epi8(10))));
+}
+
+// Decodes whole steps of 64 characters; returns the characters taken. A note
+// body is most of a note document, and at 16 bytes a step decoding it took
+// half as long as reading the whole document.
+__attribute__((target("avx2"))) std::size_t DecodeHexAvx2(const char* text, std::size_t count, unsigned char* out) {
+    // Each pair of digits becomes high * 16 + low in one multiply-add.
+    const __m256i weights = _mm256_set1_epi16(0x0110);
+    std::size_t i = 0;
+    for (; count - i >= 64; i += 64, out += 32) {
+        const __m256i a = Nibbles32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i)));
+        const __m256i b = Nibbles32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i + 32)));
+        const __m256i packed = _mm256_packus_epi16(_mm256_maddubs_epi16(a, weights), _mm256_maddubs_epi16(b, weights));
+        // The pack works within 128-bit halves; put the quarters back in order.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute4x64_epi64(packed, 0xD8));
+    }
+    return i;
+}
+#endif
+
 } // namespace
 
 void DecodeHex(const char* text, std::size_t count, unsigned char* out) {
     std::size_t i = 0;
+#if defined(QUILLET_HEX_AVX2)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        i = DecodeHexAvx2(text, count, out);
+        out += i / 2;
+    }
+#endif
 #if defined(__SSE2__)
     // Note bodies are kilobytes of hex: 32 characters a step.
     for (; count - i >= 32; i += 32, out += 16) {

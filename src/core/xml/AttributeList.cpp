@@ -39,11 +39,12 @@ const char* CAttributeList::getType(int) const {
     return nullptr;
 }
 
-int CAttributeList::LastIndexOf(const char* name) const {
+int CAttributeList::LastIndexOf(std::string_view name) const {
     const std::size_t count = m_entries.size();
     if (count <= kLinearLookupLimit) {
         for (std::size_t i = count; i-- > 0;) {
-            if (std::strcmp(NameText(i), name) == 0)
+            const Entry& entry = m_entries[i];
+            if (entry.nameLength == name.size() && std::memcmp(NameText(i), name.data(), name.size()) == 0)
                 return static_cast<int>(i);
         }
         return -1;
@@ -58,10 +59,9 @@ int CAttributeList::LastIndexOf(const char* name) const {
             return std::strcmp(NameText(a), NameText(b)) < 0;
         });
     }
-    const auto after = std::upper_bound(m_byName.begin(), m_byName.end(), name, [this](const char* n, std::uint32_t i) {
-        return std::strcmp(n, NameText(i)) < 0;
-    });
-    if (after == m_byName.begin() || std::strcmp(NameText(*(after - 1)), name) != 0)
+    const auto after = std::upper_bound(m_byName.begin(), m_byName.end(), name,
+                                        [this](std::string_view n, std::uint32_t i) { return n < NameText(i); });
+    if (after == m_byName.begin() || NameText(*(after - 1)) != name)
         return -1;
     return static_cast<int>(*(after - 1));
 }
@@ -69,13 +69,30 @@ int CAttributeList::LastIndexOf(const char* name) const {
 const char* CAttributeList::getValue(const char* name) const {
     if (name == nullptr)
         return nullptr;
-    const int index = LastIndexOf(name);
+    if (m_entries.size() <= kLinearLookupLimit) {
+        // Names are a few bytes long: comparing in line beats measuring the
+        // name first and calling memcmp for each.
+        for (std::size_t i = m_entries.size(); i-- > 0;) {
+            const char* a = NameText(i);
+            const char* b = name;
+            while (*a == *b && *a != '\0') {
+                ++a;
+                ++b;
+            }
+            if (*a == *b)
+                return m_text.data() + m_entries[i].value;
+        }
+        return nullptr;
+    }
+    const int index = LastIndexOf(std::string_view(name));
     return index < 0 ? nullptr : m_text.data() + m_entries[static_cast<std::size_t>(index)].value;
 }
 
 const char* CAttributeList::getValue(int index) const {
     CheckIndex(index);
-    return getValue(NameText(static_cast<std::size_t>(index)));
+    const Entry& entry = m_entries[static_cast<std::size_t>(index)];
+    const int last = LastIndexOf(std::string_view(m_text.data() + entry.name, entry.nameLength));
+    return m_text.data() + m_entries[static_cast<std::size_t>(last)].value;
 }
 
 void CAttributeList::addAttribute(const char* name, const char* value) {
@@ -93,6 +110,7 @@ void CAttributeList::Append(std::string_view name, std::string_view value) {
     value = UpToZero(value);
     Entry entry;
     entry.name = m_text.size();
+    entry.nameLength = name.size();
     m_text.append(name);
     m_text.push_back('\0');
     entry.value = m_text.size();

@@ -35,14 +35,15 @@ private:
     void Append(std::string_view name, std::string_view value);
 
     struct Entry {
-        std::size_t name;  // offset into m_text
+        std::size_t name; // offset into m_text
+        std::size_t nameLength;
         std::size_t value; // offset into m_text
     };
 
     void CheckIndex(int index) const;
     const char* NameText(std::size_t index) const { return m_text.data() + m_entries[index].name; }
     // Index of the last attribute called name, or -1.
-    int LastIndexOf(const char* name) const;
+    int LastIndexOf(std::string_view name) const;
 
     // Every name and value, each zero-terminated.
     std::string m_text;

@@ -207,10 +207,13 @@ bool CSimpleXMLParser::HandleStartTag() {
         if (accumulated == nullptr)
             accumulated = t + i;
         if (c == '"') {
-            // Inside quotes every byte belongs to the attribute.
-            const void* closing = std::memchr(t + i + 1, '"', last - i - 1);
-            if (closing != nullptr) {
-                i = static_cast<std::size_t>(static_cast<const char*>(closing) - t);
+            // Inside quotes every byte belongs to the attribute. Values are
+            // short: a plain loop beats a call of memchr.
+            std::size_t closing = i + 1;
+            while (closing < last && t[closing] != '"')
+                ++closing;
+            if (closing < last) {
+                i = closing;
                 continue;
             }
             // Unclosed: the rest is quoted, apart from a "/>" ending.
