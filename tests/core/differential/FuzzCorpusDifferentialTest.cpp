@@ -290,5 +290,15 @@ TEST(FuzzCorpusDifferential, FindGivesTheFirstMatchOfTheStraightLoop) {
         const std::size_t from = random() % all.size();
         ExpectSameMatch(all, all.substr(from, 1 + random() % 64), "all inputs");
     }
+    // Texts of two or three letters, where partial matches are everywhere.
+    for (const std::string alphabet : {"ab", "aab", "abc"}) {
+        for (int k = 0; k < 300; ++k) {
+            std::string text(random() % 300, '\0'), pattern(1 + random() % 10, '\0');
+            for (std::string* s : {&text, &pattern})
+                std::generate(s->begin(), s->end(), [&] { return alphabet[random() % alphabet.size()]; });
+            ExpectSameMatch(text, pattern, "letters " + alphabet);
+            found += ReferenceFind(text, pattern) != CByteSearch::npos;
+        }
+    }
     EXPECT_GT(found, 4000);
 }
