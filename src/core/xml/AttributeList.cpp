@@ -11,6 +11,8 @@ namespace {
 constexpr std::size_t kLinearLookupLimit = 16;
 
 std::string_view UpToZero(std::string_view text) {
+    if (text.empty())
+        return text; // its data may be null, which memchr must not see
     const void* zero = std::memchr(text.data(), '\0', text.size());
     return zero == nullptr ? text : text.substr(0, static_cast<const char*>(zero) - text.data());
 }
