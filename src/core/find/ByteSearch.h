@@ -1,15 +1,17 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 // The find routine: the first occurrence of a pattern's bytes in a text, byte for
-// byte and case-sensitive, by a bad-character skip search. An empty pattern matches
-// nothing. Valid UTF-8 can only match at character boundaries, so no boundary
-// checks are needed.
+// byte and case-sensitive. An empty pattern matches nothing. Valid UTF-8 can only
+// match at character boundaries, so no boundary checks are needed.
+//
+// Places are filtered sixteen at a time by two of the pattern's bytes, those
+// least frequent in typical note text, and compared in full only where both
+// are present.
 class CByteSearch {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
@@ -24,9 +26,9 @@ public:
 
 private:
     std::string m_pattern;
-    // For each byte value, its distance from the pattern's end at its last
-    // occurrence (0 for the last byte), or the pattern length when absent.
-    std::array<std::size_t, 256> m_skip{};
+    // Offsets of the two filter bytes; distinct unless the pattern is one byte.
+    std::size_t m_rare = 0;
+    std::size_t m_other = 0;
 };
 
 // One-shot form of CByteSearch.

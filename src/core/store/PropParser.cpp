@@ -3,7 +3,7 @@
 #include "core/base/FieldText.h"
 #include "core/stream/BinToHexOutputStream.h"
 #include "core/stream/HexToBinInputStream.h"
-#include "core/stream/MemInputStream.h"
+#include "core/stream/InputStream.h"
 #include "core/stream/MemOutputStream.h"
 #include "core/xml/AttributeList.h"
 #include "core/xml/SimpleXMLParser.h"
@@ -36,17 +36,241 @@ void SetTime(std::int64_t& field, const char* value) {
         field = ParseDecimal64(value);
 }
 
+// Most values hold no reference and are taken as they are, without a copy.
+std::string Unescaped(const char* value) {
+    return std::strchr(value, '&') == nullptr ? std::string(value) : UnescapeAttribute(value);
+}
+
 template <std::size_t N> void SetText(char (&field)[N], const char* value) {
-    if (value != nullptr)
+    if (value == nullptr)
+        return;
+    if (std::strchr(value, '&') == nullptr)
+        CopyField(field, value);
+    else
         CopyField(field, UnescapeAttribute(value));
 }
+
+// The caller's text, read in place: copying a note body only to read it once
+// would cost as much as the reading.
+class CTextInputStream : public CInputStream {
+public:
+    CTextInputStream(const char* text, std::size_t length) : m_next(text), m_end(text + length) {}
+
+    int Read(void* buffer, int count) override {
+        const auto n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)),
+                                                              static_cast<std::size_t>(m_end - m_next)));
+        std::memcpy(buffer, m_next, static_cast<std::size_t>(n));
+        m_next += n;
+        return n;
+    }
+
+private:
+    const char* m_next;
+    const char* m_end;
+};
 
 std::int32_t ClampToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-bool Is(const char* name, const char* expected) {
-    return std::strcmp(name, expected) == 0;
+// The element names of the vocabulary. Documents carry a few hundred elements,
+// so each is told by its length and first byte and one compare, not by
+// trying every name in turn.
+enum class Tag {
+    Other,
+    // Application.
+    ApplicationProperty,
+    EnableStartup,
+    SavePath,
+    OrderFlag,
+    EnableOutOfWindow,
+    MessageGap,
+    // Sheet.
+    SheetProperty,
+    SheetTitle,
+    SheetID,
+    SheetDimension,
+    SheetDisplay,
+    TopWindow,
+    AutoResize,
+    MoveBar,
+    ReadOnly,
+    // Fonts.
+    FontProperty,
+    Font,
+    FontColor,
+    BackgroundColor,
+    FontAttribute,
+    // Network.
+    NetworkProperty,
+    AcceptConnection,
+    EnableUPnP,
+    ConfirmReceive,
+    ConfirmExpire,
+    ReceiveChannel,
+    AcceptTransfer,
+    AllowAll,
+    NetworkInfo,
+    // Reminder.
+    InformProperty,
+    InformBy,
+    InformSound,
+    InformTopmost,
+    InformRepeat,
+    // Groups and body.
+    GroupList,
+    ChangeGroupProp,
+    ChangeEntireMessage,
+    Group,
+    Element,
+    GroupProperty,
+    Message,
+};
+
+template <std::size_t N> Tag Match(const char* name, const char (&expected)[N], Tag tag) {
+    return std::memcmp(name, expected, N - 1) == 0 ? tag : Tag::Other;
+}
+
+Tag TagOf(const char* name) {
+    switch (std::strlen(name)) {
+    case 4:
+        switch (name[0]) {
+        case 'F':
+            return Match(name, "Font", Tag::Font);
+        }
+        break;
+    case 5:
+        switch (name[0]) {
+        case 'G':
+            return Match(name, "Group", Tag::Group);
+        }
+        break;
+    case 7:
+        switch (name[0]) {
+        case 'E':
+            return Match(name, "Element", Tag::Element);
+        case 'M':
+            return name[1] == 'e' ? Match(name, "Message", Tag::Message) : Match(name, "MoveBar", Tag::MoveBar);
+        case 'S':
+            return Match(name, "SheetID", Tag::SheetID);
+        }
+        break;
+    case 8:
+        switch (name[0]) {
+        case 'A':
+            return Match(name, "AllowAll", Tag::AllowAll);
+        case 'I':
+            return Match(name, "InformBy", Tag::InformBy);
+        case 'R':
+            return Match(name, "ReadOnly", Tag::ReadOnly);
+        case 'S':
+            return Match(name, "SavePath", Tag::SavePath);
+        }
+        break;
+    case 9:
+        switch (name[0]) {
+        case 'F':
+            return Match(name, "FontColor", Tag::FontColor);
+        case 'G':
+            return Match(name, "GroupList", Tag::GroupList);
+        case 'O':
+            return Match(name, "OrderFlag", Tag::OrderFlag);
+        case 'T':
+            return Match(name, "TopWindow", Tag::TopWindow);
+        }
+        break;
+    case 10:
+        switch (name[0]) {
+        case 'A':
+            return Match(name, "AutoResize", Tag::AutoResize);
+        case 'E':
+            return Match(name, "EnableUPnP", Tag::EnableUPnP);
+        case 'M':
+            return Match(name, "MessageGap", Tag::MessageGap);
+        case 'S':
+            return Match(name, "SheetTitle", Tag::SheetTitle);
+        }
+        break;
+    case 11:
+        switch (name[0]) {
+        case 'I':
+            return Match(name, "InformSound", Tag::InformSound);
+        case 'N':
+            return Match(name, "NetworkInfo", Tag::NetworkInfo);
+        }
+        break;
+    case 12:
+        switch (name[0]) {
+        case 'F':
+            return Match(name, "FontProperty", Tag::FontProperty);
+        case 'I':
+            return Match(name, "InformRepeat", Tag::InformRepeat);
+        case 'S':
+            return Match(name, "SheetDisplay", Tag::SheetDisplay);
+        }
+        break;
+    case 13:
+        switch (name[0]) {
+        case 'C':
+            return Match(name, "ConfirmExpire", Tag::ConfirmExpire);
+        case 'E':
+            return Match(name, "EnableStartup", Tag::EnableStartup);
+        case 'F':
+            return Match(name, "FontAttribute", Tag::FontAttribute);
+        case 'G':
+            return Match(name, "GroupProperty", Tag::GroupProperty);
+        case 'I':
+            return Match(name, "InformTopmost", Tag::InformTopmost);
+        case 'S':
+            return Match(name, "SheetProperty", Tag::SheetProperty);
+        }
+        break;
+    case 14:
+        switch (name[0]) {
+        case 'A':
+            return Match(name, "AcceptTransfer", Tag::AcceptTransfer);
+        case 'C':
+            return Match(name, "ConfirmReceive", Tag::ConfirmReceive);
+        case 'I':
+            return Match(name, "InformProperty", Tag::InformProperty);
+        case 'R':
+            return Match(name, "ReceiveChannel", Tag::ReceiveChannel);
+        case 'S':
+            return Match(name, "SheetDimension", Tag::SheetDimension);
+        }
+        break;
+    case 15:
+        switch (name[0]) {
+        case 'B':
+            return Match(name, "BackgroundColor", Tag::BackgroundColor);
+        case 'C':
+            return Match(name, "ChangeGroupProp", Tag::ChangeGroupProp);
+        case 'N':
+            return Match(name, "NetworkProperty", Tag::NetworkProperty);
+        }
+        break;
+    case 16:
+        switch (name[0]) {
+        case 'A':
+            return Match(name, "AcceptConnection", Tag::AcceptConnection);
+        }
+        break;
+    case 17:
+        switch (name[0]) {
+        case 'E':
+            return Match(name, "EnableOutOfWindow", Tag::EnableOutOfWindow);
+        }
+        break;
+    case 19:
+        switch (name[0]) {
+        case 'A':
+            return Match(name, "ApplicationProperty", Tag::ApplicationProperty);
+        case 'C':
+            return Match(name, "ChangeEntireMessage", Tag::ChangeEntireMessage);
+        }
+        break;
+    }
+    return Tag::Other;
 }
 
 const char* BoolText(std::int32_t value) {
@@ -113,12 +337,8 @@ void WriteBody(CDocumentWriter& w, const std::string& body) {
 } // namespace
 
 CPropParser::CPropertyHandler::CPropertyHandler() {
-    // A present section starts from zero, apart from these.
-    m_application = ApplicationProperty{};
-    m_application.OrderFlag = 3;
-    m_sheet = SheetProperty{};
+    // A present section starts from the records' defaults, apart from these.
     m_sheet.AutoResize = 0;
-    m_sheet.MoveBar = 1;
     m_inform.Sound = 0;
     m_inform.Topmost = 0;
 }
@@ -127,46 +347,54 @@ void CPropParser::CPropertyHandler::characters(const char* text, int length) {
     // Runs of blanks between tags arrive empty; they must not wipe a decoded body.
     if (!m_inMessage || length <= 0)
         return;
-    CMemInputStream source(text, length);
-    CHexToBinInputStream hex(&source);
-    std::string decoded(static_cast<std::size_t>(length) / 2 + 1, '\0');
-    std::size_t used = 0;
-    while (used < decoded.size()) {
-        const int read = hex.Read(decoded.data() + used, static_cast<int>(decoded.size() - used));
-        if (read <= 0)
-            break;
-        used += static_cast<std::size_t>(read);
+    // Decoded through a small buffer and appended: resizing first would zero
+    // the whole body only to overwrite it.
+    const auto count = static_cast<std::size_t>(length);
+    m_body.clear();
+    m_body.reserve((count + 1) / 2);
+    constexpr std::size_t kChunk = 2048; // characters, even
+    unsigned char bytes[kChunk / 2];
+    for (std::size_t offset = 0; offset < count; offset += kChunk) {
+        const std::size_t n = std::min(kChunk, count - offset);
+        DecodeHex(text + offset, n, bytes);
+        m_body.append(reinterpret_cast<const char*>(bytes), (n + 1) / 2);
     }
-    decoded.resize(used);
-    m_body = std::move(decoded);
 }
 
 void CPropParser::CPropertyHandler::startElement(const char* name, const CAttributeList& attributes) {
-    // Values are copied out at once: the list reuses one buffer per accessor.
     auto value = [&attributes](const char* attribute) { return attributes.getValue(attribute); };
 
+    switch (TagOf(name)) {
     // Application.
-    if (Is(name, "ApplicationProperty")) {
+    case Tag::ApplicationProperty:
         m_hasApplication = true;
-    } else if (Is(name, "EnableStartup")) {
+        break;
+    case Tag::EnableStartup:
         SetBool(m_application.EnableStartup, value("Bool"));
-    } else if (Is(name, "SavePath")) {
+        break;
+    case Tag::SavePath:
         SetText(m_application.SavePath, value("Path"));
-    } else if (Is(name, "OrderFlag")) {
+        break;
+    case Tag::OrderFlag:
         SetInt(m_application.OrderFlag, value("Flag"));
-    } else if (Is(name, "EnableOutOfWindow")) {
+        break;
+    case Tag::EnableOutOfWindow:
         SetBool(m_application.EnableOutOfWindow, value("Bool"));
-    } else if (Is(name, "MessageGap")) {
+        break;
+    case Tag::MessageGap:
         SetInt(m_application.MessageGap, value("Value"));
-    }
+        break;
     // Sheet.
-    else if (Is(name, "SheetProperty")) {
+    case Tag::SheetProperty:
         m_hasSheet = true;
-    } else if (Is(name, "SheetTitle")) {
+        break;
+    case Tag::SheetTitle:
         SetText(m_sheet.Title, value("Title"));
-    } else if (Is(name, "SheetID")) {
+        break;
+    case Tag::SheetID:
         SetInt(m_sheet.ID, value("ID"));
-    } else if (Is(name, "SheetDimension")) {
+        break;
+    case Tag::SheetDimension: {
         std::int64_t x = m_sheet.Left;
         std::int64_t y = m_sheet.Top;
         std::int64_t width = static_cast<std::int64_t>(m_sheet.Right) - m_sheet.Left;
@@ -183,22 +411,29 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
         m_sheet.Top = ClampToInt32(y);
         m_sheet.Right = ClampToInt32(x + width);
         m_sheet.Bottom = ClampToInt32(y + height);
-    } else if (Is(name, "SheetDisplay")) {
+        break;
+    }
+    case Tag::SheetDisplay:
         if (const char* v = value("Bool"))
             m_sheet.Hidden = std::strcmp(v, "False") == 0 ? 1 : 0;
-    } else if (Is(name, "TopWindow")) {
+        break;
+    case Tag::TopWindow:
         SetBool(m_sheet.TopWindow, value("Bool"));
-    } else if (Is(name, "AutoResize")) {
+        break;
+    case Tag::AutoResize:
         SetBool(m_sheet.AutoResize, value("Bool"));
-    } else if (Is(name, "MoveBar")) {
+        break;
+    case Tag::MoveBar:
         SetBool(m_sheet.MoveBar, value("Bool"));
-    } else if (Is(name, "ReadOnly")) {
+        break;
+    case Tag::ReadOnly:
         SetBool(m_sheet.ReadOnly, value("Bool"));
-    }
+        break;
     // Fonts: the document's, or the current group's inside GroupProperty.
-    else if (Is(name, "FontProperty")) {
+    case Tag::FontProperty:
         m_hasFont = true;
-    } else if (Is(name, "Font")) {
+        break;
+    case Tag::Font: {
         FontProperty& font = FontTarget();
         SetText(font.Name, value("Name"));
         SetInt(font.Size, value("Size"));
@@ -206,102 +441,138 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
             font.Flags |= kFontBold;
         if (const char* v = value("Italic"); v != nullptr && std::strcmp(v, "True") == 0)
             font.Flags |= kFontItalic;
-    } else if (Is(name, "FontColor")) {
-        SetColor(FontTarget().FontColor, value("Color"));
-    } else if (Is(name, "BackgroundColor")) {
-        SetColor(FontTarget().BackgroundColor, value("Color"));
-    } else if (Is(name, "FontAttribute")) {
-        SetInt(FontTarget().Flags, value("Flags"));
+        break;
     }
+    case Tag::FontColor:
+        SetColor(FontTarget().FontColor, value("Color"));
+        break;
+    case Tag::BackgroundColor:
+        SetColor(FontTarget().BackgroundColor, value("Color"));
+        break;
+    case Tag::FontAttribute:
+        SetInt(FontTarget().Flags, value("Flags"));
+        break;
     // Network.
-    else if (Is(name, "NetworkProperty")) {
+    case Tag::NetworkProperty:
         m_hasNetwork = true;
-    } else if (Is(name, "AcceptConnection")) {
+        break;
+    case Tag::AcceptConnection:
         SetBool(m_network.AcceptConnection, value("Bool"));
-    } else if (Is(name, "EnableUPnP")) {
+        break;
+    case Tag::EnableUPnP:
         SetBool(m_network.EnableUPnP, value("Bool"));
-    } else if (Is(name, "ConfirmReceive")) {
+        break;
+    case Tag::ConfirmReceive:
         SetBool(m_network.ConfirmReceive, value("Bool"));
-    } else if (Is(name, "ConfirmExpire")) {
+        break;
+    case Tag::ConfirmExpire:
         SetInt(m_network.ConfirmExpire, value("Time"));
-    } else if (Is(name, "ReceiveChannel")) {
+        break;
+    case Tag::ReceiveChannel:
         SetText(m_network.Address, value("Address"));
         if (const char* v = value("Port"))
             m_network.Port = static_cast<std::uint16_t>(static_cast<std::uint32_t>(ParseDecimal32(v)) & 0xFFFF);
-    } else if (Is(name, "AcceptTransfer")) {
+        break;
+    case Tag::AcceptTransfer: {
         SetBool(m_network.AcceptTransfer, value("Bool"));
         const char* v = value("Bool");
         if (v != nullptr && std::strcmp(v, "True") == 0) {
             SetText(m_network.User, value("User"));
             SetText(m_network.Passwd, value("Passwd"));
         }
-    } else if (Is(name, "AllowAll")) {
+        break;
+    }
+    case Tag::AllowAll:
         SetBool(m_network.AllowAll, value("Bool"));
-    } else if (Is(name, "NetworkInfo")) {
+        break;
+    case Tag::NetworkInfo: {
         NetworkInfo info;
         SetText(info.Network, value("Network"));
         SetText(info.Mask, value("Mask"));
         m_network.NetworkInfoList.push_back(info);
+        break;
     }
     // Reminder.
-    else if (Is(name, "InformProperty")) {
+    case Tag::InformProperty:
         m_hasInform = true;
         m_inform.Enabled = 1;
-    } else if (Is(name, "InformBy")) {
+        break;
+    case Tag::InformBy:
         if (const char* v = value("Method")) {
             m_inform.ByDate = std::strcmp(v, "Date") == 0 ? 1 : 0;
             m_inform.ByTime = m_inform.ByDate ? 0 : 1;
         }
         SetTime(m_inform.FireTime, value("Param"));
         SetTime(m_inform.StartTime, value("StartDate"));
-    } else if (Is(name, "InformSound")) {
+        break;
+    case Tag::InformSound:
         SetBool(m_inform.Sound, value("Bool"));
         SetText(m_inform.WavePath, value("WavePath"));
-    } else if (Is(name, "InformTopmost")) {
+        break;
+    case Tag::InformTopmost:
         SetBool(m_inform.Topmost, value("Bool"));
-    } else if (Is(name, "InformRepeat")) {
+        break;
+    case Tag::InformRepeat:
         SetBool(m_inform.Repeat, value("Bool"));
         SetInt(m_inform.Cycle, value("Cycle"));
-    }
+        break;
     // Groups.
-    else if (Is(name, "GroupList")) {
+    case Tag::GroupList:
         m_hasGroupList = true;
-    } else if (Is(name, "ChangeGroupProp")) {
+        break;
+    case Tag::ChangeGroupProp:
         if (const char* v = value("Bool"))
             m_groups.SetChangeGroupProp(std::strcmp(v, "True") == 0 ? 1 : 0);
-    } else if (Is(name, "ChangeEntireMessage")) {
+        break;
+    case Tag::ChangeEntireMessage:
         if (const char* v = value("Bool"))
             m_groups.SetChangeEntireMessage(std::strcmp(v, "True") == 0 ? 1 : 0);
-    } else if (Is(name, "Group")) {
+        break;
+    case Tag::Group: {
         const char* v = value("Name");
-        m_groupName = v != nullptr ? UnescapeAttribute(v) : std::string();
+        m_groupName = v != nullptr ? Unescaped(v) : std::string();
         m_groupMembers.clear();
+        // The list moves into the group table at the end tag; groups are small.
+        m_groupMembers.reserve(8);
         m_inGroup = true;
-    } else if (Is(name, "Element")) {
+        break;
+    }
+    case Tag::Element:
         // A member outside any group has nowhere to go.
         if (m_inGroup) {
             GroupMember member;
             if (const char* v = value("ID"))
                 member.ID = ParseDecimal32(v);
             if (const char* v = value("Name"))
-                member.Title = UnescapeAttribute(v);
+                member.Title = Unescaped(v);
             m_groupMembers.push_back(std::move(member));
         }
-    } else if (Is(name, "GroupProperty")) {
+        break;
+    case Tag::GroupProperty:
         m_inGroupProperty = true;
-    } else if (Is(name, "Message")) {
+        break;
+    case Tag::Message:
         m_inMessage = true;
+        break;
+    case Tag::Other:
+        break;
     }
 }
 
 void CPropParser::CPropertyHandler::endElement(const char* name) {
-    if (Is(name, "Message")) {
+    // Only three names matter here; most end tags are ruled out by their first byte.
+    if (name[0] != 'M' && name[0] != 'G')
+        return;
+    switch (TagOf(name)) {
+    case Tag::Message:
         m_inMessage = false;
-    } else if (Is(name, "GroupProperty")) {
+        break;
+    case Tag::GroupProperty:
         m_inGroupProperty = false;
         if (m_inGroup)
             m_groups.SetProperty(m_groupName, m_groupFont);
-    } else if (Is(name, "Group")) {
+        break;
+    case Tag::Group:
         if (!m_inGroup)
             return;
         m_groups.SetMembers(m_groupName, std::move(m_groupMembers));
@@ -310,6 +581,9 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
         if (!m_groups.HasProperty(m_groupName))
             m_groups.SetProperty(m_groupName, m_font);
         m_inGroup = false;
+        break;
+    default:
+        break;
     }
 }
 
@@ -324,7 +598,7 @@ int CPropParser::Parse(const char* text) {
     CPropertyHandler handler;
     CSimpleXMLParser parser;
     parser.setDocumentHandler(&handler);
-    CMemInputStream stream(text, static_cast<int>(length));
+    CTextInputStream stream(text, length);
     const int result = parser.parse(&stream);
     if (result != CSimpleXMLParser::kParsed)
         return result;

@@ -1,36 +1,118 @@
 #include "core/stream/BinToHexOutputStream.h"
 #include "core/stream/HexToBinInputStream.h"
 
+#include <array>
 #include <climits>
 #include <cstddef>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define QUILLET_HEX_AVX2 1
+#endif
+
 namespace {
-int NibbleOf(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return 0;
+
+constexpr std::array<unsigned char, 256> kNibbles = [] {
+    std::array<unsigned char, 256> nibbles{};
+    for (int c = '0'; c <= '9'; ++c)
+        nibbles[c] = static_cast<unsigned char>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c)
+        nibbles[c] = nibbles[c + ('a' - 'A')] = static_cast<unsigned char>(c - 'A' + 10);
+    return nibbles;
+}();
+
+unsigned char NibbleOf(char c) {
+    return kNibbles[static_cast<unsigned char>(c)];
 }
+
+#if defined(__SSE2__)
+// Digit values of 16 characters, 0 for anything that is not a digit.
+inline __m128i Nibbles(__m128i c) {
+    // x is below n (unsigned) exactly when min(x, n - 1) is x.
+    const __m128i digit = _mm_sub_epi8(c, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digit, _mm_set1_epi8(9)), digit);
+    // Setting bit 5 folds the capitals onto the small letters (it would also
+    // fold control bytes onto the digits, hence the digits are tested unfolded).
+    const __m128i letter = _mm_sub_epi8(_mm_or_si128(c, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(letter, _mm_set1_epi8(5)), letter);
+    return _mm_or_si128(_mm_and_si128(isDigit, digit),
+                        _mm_and_si128(isLetter, _mm_add_epi8(letter, _mm_set1_epi8(10))));
+}
+
+// 16 characters to 8 bytes, each in the low half of a 16-bit lane.
+inline __m128i Pairs(__m128i nibbles) {
+    return _mm_or_si128(_mm_slli_epi16(_mm_and_si128(nibbles, _mm_set1_epi16(0x00FF)), 4), _mm_srli_epi16(nibbles, 8));
+}
+#endif
+
+#if defined(QUILLET_HEX_AVX2)
+// The same as Nibbles, 32 characters at once.
+__attribute__((target("avx2"))) inline __m256i Nibbles32(__m256i c) {
+    const __m256i digit = _mm256_sub_epi8(c, _mm256_set1_epi8('0'));
+    const __m256i isDigit = _mm256_cmpeq_epi8(_mm256_min_epu8(digit, _mm256_set1_epi8(9)), digit);
+    const __m256i letter = _mm256_sub_epi8(_mm256_or_si256(c, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
+    const __m256i isLetter = _mm256_cmpeq_epi8(_mm256_min_epu8(letter, _mm256_set1_epi8(5)), letter);
+    return _mm256_or_si256(_mm256_and_si256(isDigit, digit),
+                           _mm256_and_si256(isLetter, _mm256_add_epi8(letter, _mm256_set1_epi8(10))));
+}
+
+// Decodes whole steps of 64 characters; returns the characters taken. A note
+// body is most of a note document, and at 16 bytes a step decoding it took
+// half as long as reading the whole document.
+__attribute__((target("avx2"))) std::size_t DecodeHexAvx2(const char* text, std::size_t count, unsigned char* out) {
+    // Each pair of digits becomes high * 16 + low in one multiply-add.
+    const __m256i weights = _mm256_set1_epi16(0x0110);
+    std::size_t i = 0;
+    for (; count - i >= 64; i += 64, out += 32) {
+        const __m256i a = Nibbles32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i)));
+        const __m256i b = Nibbles32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i + 32)));
+        const __m256i packed = _mm256_packus_epi16(_mm256_maddubs_epi16(a, weights), _mm256_maddubs_epi16(b, weights));
+        // The pack works within 128-bit halves; put the quarters back in order.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute4x64_epi64(packed, 0xD8));
+    }
+    return i;
+}
+#endif
+
 } // namespace
+
+void DecodeHex(const char* text, std::size_t count, unsigned char* out) {
+    std::size_t i = 0;
+#if defined(QUILLET_HEX_AVX2)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        i = DecodeHexAvx2(text, count, out);
+        out += i / 2;
+    }
+#endif
+#if defined(__SSE2__)
+    // Note bodies are kilobytes of hex: 32 characters a step.
+    for (; count - i >= 32; i += 32, out += 16) {
+        const __m128i a = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
+        const __m128i b = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 16)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(Pairs(a), Pairs(b)));
+    }
+#endif
+    for (; count - i >= 2; i += 2)
+        *out++ = static_cast<unsigned char>((NibbleOf(text[i]) << 4) | NibbleOf(text[i + 1]));
+    if (i < count)
+        *out = static_cast<unsigned char>(NibbleOf(text[i]) << 4);
+}
 
 int CHexToBinInputStream::Read(void* buffer, int count) {
     if (count <= 0)
         return 0;
     if (count > INT_MAX / 2)
         count = INT_MAX / 2;
-    std::vector<unsigned char> text(static_cast<size_t>(count) * 2);
+    std::vector<char> text(static_cast<size_t>(count) * 2);
     const int read = m_inner->Read(text.data(), count * 2);
     if (read <= 0)
         return read;
-    auto* out = static_cast<unsigned char*>(buffer);
-    for (int i = 0; i < read; i += 2) {
-        const int low = i + 1 < read ? NibbleOf(text[i + 1]) : 0;
-        out[i / 2] = static_cast<unsigned char>((NibbleOf(text[i]) << 4) | low);
-    }
+    DecodeHex(text.data(), static_cast<std::size_t>(read), static_cast<unsigned char*>(buffer));
     return (read + 1) / 2;
 }
 

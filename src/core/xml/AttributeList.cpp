@@ -1,20 +1,36 @@
 #include "core/xml/AttributeList.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
-int CAttributeList::getLength() const {
-    return static_cast<int>(m_names.size());
+namespace {
+
+// Up to this many attributes a linear look-up beats building an index; every
+// tag the program writes has far fewer.
+constexpr std::size_t kLinearLookupLimit = 16;
+
+std::string_view UpToZero(std::string_view text) {
+    if (text.empty())
+        return text; // its data may be null, which memchr must not see
+    const void* zero = std::memchr(text.data(), '\0', text.size());
+    return zero == nullptr ? text : text.substr(0, static_cast<const char*>(zero) - text.data());
 }
 
-const std::string& CAttributeList::NameAt(int index) const {
+} // namespace
+
+int CAttributeList::getLength() const {
+    return static_cast<int>(m_entries.size());
+}
+
+void CAttributeList::CheckIndex(int index) const {
     if (index < 0 || index >= getLength())
         throw std::out_of_range("CAttributeList: index out of range");
-    return m_names[static_cast<size_t>(index)];
 }
 
 const char* CAttributeList::getName(int index) const {
-    m_nameBuffer = NameAt(index);
-    return m_nameBuffer.c_str();
+    CheckIndex(index);
+    return NameText(static_cast<std::size_t>(index));
 }
 
 const char* CAttributeList::getType(const char*) const {
@@ -25,23 +41,83 @@ const char* CAttributeList::getType(int) const {
     return nullptr;
 }
 
+int CAttributeList::LastIndexOf(std::string_view name) const {
+    const std::size_t count = m_entries.size();
+    if (count <= kLinearLookupLimit) {
+        for (std::size_t i = count; i-- > 0;) {
+            const Entry& entry = m_entries[i];
+            if (entry.nameLength == name.size() && std::memcmp(NameText(i), name.data(), name.size()) == 0)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+    // Quadratic look-ups would let a hostile document with thousands of
+    // attributes stall every handler that walks them.
+    if (m_byName.size() != count) {
+        m_byName.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            m_byName[i] = static_cast<std::uint32_t>(i);
+        std::stable_sort(m_byName.begin(), m_byName.end(), [this](std::uint32_t a, std::uint32_t b) {
+            return std::strcmp(NameText(a), NameText(b)) < 0;
+        });
+    }
+    const auto after = std::upper_bound(m_byName.begin(), m_byName.end(), name,
+                                        [this](std::string_view n, std::uint32_t i) { return n < NameText(i); });
+    if (after == m_byName.begin() || NameText(*(after - 1)) != name)
+        return -1;
+    return static_cast<int>(*(after - 1));
+}
+
 const char* CAttributeList::getValue(const char* name) const {
     if (name == nullptr)
         return nullptr;
-    const auto it = m_values.find(name);
-    if (it == m_values.end())
+    if (m_entries.size() <= kLinearLookupLimit) {
+        // Names are a few bytes long: comparing in line beats measuring the
+        // name first and calling memcmp for each.
+        for (std::size_t i = m_entries.size(); i-- > 0;) {
+            const char* a = NameText(i);
+            const char* b = name;
+            while (*a == *b && *a != '\0') {
+                ++a;
+                ++b;
+            }
+            if (*a == *b)
+                return m_text.data() + m_entries[i].value;
+        }
         return nullptr;
-    m_valueByNameBuffer = it->second;
-    return m_valueByNameBuffer.c_str();
+    }
+    const int index = LastIndexOf(std::string_view(name));
+    return index < 0 ? nullptr : m_text.data() + m_entries[static_cast<std::size_t>(index)].value;
 }
 
 const char* CAttributeList::getValue(int index) const {
-    m_valueByIndexBuffer = m_values.at(NameAt(index));
-    return m_valueByIndexBuffer.c_str();
+    CheckIndex(index);
+    const Entry& entry = m_entries[static_cast<std::size_t>(index)];
+    const int last = LastIndexOf(std::string_view(m_text.data() + entry.name, entry.nameLength));
+    return m_text.data() + m_entries[static_cast<std::size_t>(last)].value;
 }
 
 void CAttributeList::addAttribute(const char* name, const char* value) {
-    const std::string key = name ? name : "";
-    m_names.push_back(key);
-    m_values[key] = value ? value : "";
+    Append(name ? name : "", value ? value : "");
+}
+
+void CAttributeList::Clear() {
+    m_text.clear();
+    m_entries.clear();
+    m_byName.clear();
+}
+
+void CAttributeList::Append(std::string_view name, std::string_view value) {
+    name = UpToZero(name);
+    value = UpToZero(value);
+    Entry entry;
+    entry.name = m_text.size();
+    entry.nameLength = name.size();
+    m_text.append(name);
+    m_text.push_back('\0');
+    entry.value = m_text.size();
+    m_text.append(value);
+    m_text.push_back('\0');
+    m_entries.push_back(entry);
+    m_byName.clear();
 }

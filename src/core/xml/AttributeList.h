@@ -1,15 +1,15 @@
 #pragma once
 
-#include <map>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// The attributes of one tag: names in order of appearance (duplicates kept) and
-// a name-to-value map in which a repeated name keeps its last value.
+// The attributes of one tag: names in order of appearance (duplicates kept); a
+// repeated name reads as its last value, whichever index asks.
 //
-// Each string-returning accessor copies its result into a buffer of this list
-// that stays valid until that accessor is next called on this list, so lists
-// on different threads never share storage.
+// The returned strings point into this list and stay valid until the next
+// attribute is added, so lists on different threads never share storage.
 class CAttributeList {
 public:
     virtual ~CAttributeList() = default;
@@ -28,11 +28,26 @@ public:
     virtual void addAttribute(const char* name, const char* value);
 
 private:
-    const std::string& NameAt(int index) const;
+    // The reader refills one list per tag instead of building a new one.
+    friend class CSimpleXMLParser;
+    void Clear();
+    // Both are cut at their first zero byte, as a C string of them would be.
+    void Append(std::string_view name, std::string_view value);
 
-    std::vector<std::string> m_names;
-    std::map<std::string, std::string> m_values;
-    mutable std::string m_nameBuffer;
-    mutable std::string m_valueByNameBuffer;
-    mutable std::string m_valueByIndexBuffer;
+    struct Entry {
+        std::size_t name; // offset into m_text
+        std::size_t nameLength;
+        std::size_t value; // offset into m_text
+    };
+
+    void CheckIndex(int index) const;
+    const char* NameText(std::size_t index) const { return m_text.data() + m_entries[index].name; }
+    // Index of the last attribute called name, or -1.
+    int LastIndexOf(std::string_view name) const;
+
+    // Every name and value, each zero-terminated.
+    std::string m_text;
+    std::vector<Entry> m_entries;
+    // Built on demand for long lists only: entry indices ordered by name, then index.
+    mutable std::vector<std::uint32_t> m_byName;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/xml/AttributeList.h"
+
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -35,12 +38,17 @@ public:
 
 private:
     // Bytes come through a small buffer of our own: one virtual call per byte
-    // made parsing several times slower, and stepping back over a '<' needs no
-    // seekable stream this way.
-    bool NextByte(CInputStream* stream, char& c);
-    int readLine(CInputStream* stream, std::string& line);
-    int GetToken(CInputStream* stream, std::string& token);
-    bool HandleStartTag(const std::string& token);
+    // made parsing several times slower, and a '<' that ends a text run simply
+    // stays in the buffer for the next token.
+    bool Fill(CInputStream* stream);
+    // The first non-empty line into m_token.
+    void ReadLine(CInputStream* stream);
+    // The next text run or tag into m_token, line breaks dropped; false at the end.
+    bool NextToken(CInputStream* stream);
+    bool HandleStartTag();
+    void AddAttribute(const char* begin, const char* end);
+    const char* InnermostName() const { return m_openNames.data() + m_openStarts.back(); }
+    void CloseInnermost();
 
     static constexpr int kBufferSize = 4096;
 
@@ -49,5 +57,11 @@ private:
     int m_next = 0;
     int m_end = 0;
     bool m_inputEnded = false;
-    std::vector<std::string> m_openElements;
+    // Reused for every token and tag, so that a document costs a handful of
+    // allocations however many events it has.
+    std::string m_token;
+    CAttributeList m_attributes;
+    // Names of the open elements, each zero-terminated, innermost last.
+    std::string m_openNames;
+    std::vector<std::size_t> m_openStarts;
 };

@@ -74,12 +74,15 @@ TEST(SearchThread, ReportsEachMatchingNoteOnceInOrder) {
 }
 
 TEST(SearchThread, StopReturnsAtOnceAndEndsTheSearchSoon) {
-    // 100 notes of 64 KiB where the pattern's last byte is everywhere, so the
-    // search creeps along a byte or two at a time and never matches.
+    // 100 notes of 64 KiB where every other place agrees with the pattern up
+    // to its last byte, so the search creeps along and never matches.
+    std::string text;
+    for (int i = 0; i < 32 * 1024; ++i)
+        text += "ab";
     SearchSnapshot snapshot;
     for (int i = 0; i < 100; ++i)
-        snapshot.push_back({i, "t", "c", std::string(64 * 1024, 'a')});
-    const std::string pattern = "b" + std::string(2000, 'a');
+        snapshot.push_back({i, "t", "c", text});
+    const std::string pattern = text.substr(0, 2001) + "a";
 
     std::mutex mutex;
     std::condition_variable changed;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 TEST(MemInputStream, ReadsToTheEndAndStepsBack) {
     CMemInputStream in("abcde", 5);
@@ -112,6 +113,27 @@ TEST(HexStreams, MalformedDigitsAreDefined) {
     EXPECT_EQ(out[0], 0x40);
     EXPECT_EQ(out[1], 0x10);
     EXPECT_EQ(out[2], 0xA0);
+
+    // The same in long texts, which are decoded many digits a step: every byte
+    // value at even and odd places, every length of the last partial steps.
+    std::string chars;
+    for (int round = 0; round < 2; ++round) {
+        for (int c = 0; c < 256; ++c)
+            chars.push_back(static_cast<char>(c * 7 + round));
+    }
+    auto nibble = [](char c) {
+        const std::string digits = "0123456789abcdef";
+        const std::size_t at = digits.find(static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c));
+        return c != '\0' && at != std::string::npos ? static_cast<int>(at) : 0;
+    };
+    for (std::size_t length = chars.size() - 70; length <= chars.size(); ++length) {
+        std::vector<unsigned char> decoded((length + 1) / 2);
+        DecodeHex(chars.data(), length, decoded.data());
+        for (std::size_t i = 0; i < decoded.size(); ++i) {
+            const int low = 2 * i + 1 < length ? nibble(chars[2 * i + 1]) : 0;
+            ASSERT_EQ(decoded[i], nibble(chars[2 * i]) * 16 + low) << "length " << length << " byte " << i;
+        }
+    }
 }
 
 TEST(HexStreams, ReadIsBoundedByTheCallersBuffer) {
