@@ -4,6 +4,7 @@
 #include "core/stream/MemInputStream.h"
 #include "core/stream/MemOutputStream.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,14 +17,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHTTPRequest request;
     const bool parsed = request.Parse(&input);
 
-    // The server's buffered reader must agree with the stream reader, fed in two pieces.
+    // The server's buffered reader must agree with the stream reader however the
+    // bytes arrive: fed in pieces whose lengths the input's own bytes choose.
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     HTTPCodec::CHeadScanner scanner;
     CHTTPRequest buffered;
     int length = 0;
     bool agreed = false;
-    if (scanner.Feed(bytes.substr(0, size / 2)) != HTTPCodec::CHeadScanner::EState::Bad &&
-        scanner.Feed(bytes) == HTTPCodec::CHeadScanner::EState::Complete &&
+    bool bad = false;
+    for (size_t fed = 0, step = 0; fed < size && !bad; ++step) {
+        fed = std::min(size, fed + 1 + data[step % size] % 64);
+        bad = scanner.Feed(bytes.substr(0, fed)) == HTTPCodec::CHeadScanner::EState::Bad;
+    }
+    if (!bad && scanner.Feed(bytes) == HTTPCodec::CHeadScanner::EState::Complete &&
         buffered.ParseHead(scanner.Lines(), kMaxBody, length) && size - scanner.Used() >= static_cast<size_t>(length)) {
         buffered.SetBodyText(std::string(bytes.substr(scanner.Used(), static_cast<size_t>(length))));
         agreed = true;

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <thread>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace servertest;
@@ -120,17 +122,40 @@ TEST_F(LocalListenerTest, DropsOversizedAndUnfinishedConnections) {
     EXPECT_EQ(std::string(100, 'z'), Items()[0].Bytes);
 }
 
+// Another account's process delivers nothing. As root (CI), a real client
+// runs as "nobody"; otherwise this process stands in for another user.
 TEST_F(LocalListenerTest, ClosesOtherUsersConnectionsUnread) {
     CLocalListener::Options options;
-    options.Owner = ::geteuid() + 1; // this test's process then belongs to "another user"
+    const bool root = ::geteuid() == 0;
+    if (!root)
+        options.Owner = ::geteuid() + 1;
     m_listener = std::make_unique<CLocalListener>(m_slot, options);
     ASSERT_TRUE(m_listener->CreateLocalListener(m_root + "/localport.ini"));
-    CClient stranger;
-    ASSERT_TRUE(stranger.Open(AF_INET, m_listener->GetPort()));
-    EXPECT_TRUE(stranger.ClosedWithin(std::chrono::seconds(2)));
-    Deliver("not for this user");
+    const int port = m_listener->GetPort();
+    if (root) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const passwd* nobody = ::getpwnam("nobody");
+            if (nobody == nullptr || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+                ::_exit(2);
+            CClient stranger;
+            const bool closedUnread = stranger.Open(AF_INET, port) && stranger.SendRaw("not for this user") &&
+                                      stranger.ClosedWithin(std::chrono::seconds(2));
+            ::_exit(closedUnread ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(child, ::waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    } else {
+        Deliver("not for this user");
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_TRUE(Items().empty());
+    if (root) {
+        Deliver("from this user");
+        ASSERT_TRUE(sockettest::WaitFor([&] { return Items().size() == 1; }));
+    }
 }
 
 TEST_F(LocalListenerTest, FailsWithoutAWritablePortFile) {
