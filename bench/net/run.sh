@@ -184,3 +184,5 @@ for key in list note put; do
     printf '%-44s %12s %12s %10s\n' "$label" "${ours[$key]}" "${ref:--}" "$ratio"
 done
 echo "(ratio = serve / nginx; above 1 = serve is faster)"
+python3 "$here/slow_peers.py" "$port" "$serve_pid" 1000 1000 2000 ||
+    echo "bench/net: the slow-peer run failed" >&2
