@@ -15,7 +15,9 @@
 #include <avahi-common/malloc.h>
 #include <avahi-common/thread-watch.h>
 #include <avahi-common/timeval.h>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
 #include <net/if.h>
 #include <unistd.h>
 
@@ -78,6 +80,8 @@ struct CServiceDiscovery::SImpl {
     AvahiEntryGroup* group = nullptr;
     bool announceWanted = false;
     uint16_t port = 0;
+    AvahiIfIndex announceInterface = AVAHI_IF_UNSPEC;
+    AvahiProtocol announceProtocol = AVAHI_PROTO_UNSPEC;
     std::string serviceName;
     AvahiServiceBrowser* browser = nullptr;
     std::set<AvahiServiceResolver*> resolvers;
@@ -231,7 +235,7 @@ void CServiceDiscovery::SImpl::Publish(AvahiClient* owner) {
     int result = AVAHI_ERR_COLLISION;
     for (int attempt = 0; attempt < kMaxRenames && result == AVAHI_ERR_COLLISION; ++attempt) {
         result =
-            avahi_entry_group_add_service(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, static_cast<AvahiPublishFlags>(0),
+            avahi_entry_group_add_service(group, announceInterface, announceProtocol, static_cast<AvahiPublishFlags>(0),
                                           serviceName.c_str(), kServiceType, nullptr, nullptr, port, nullptr);
         if (result == AVAHI_ERR_COLLISION) {
             char* next = avahi_alternative_service_name(serviceName.c_str());
@@ -388,16 +392,62 @@ CServiceDiscovery::CServiceDiscovery() : m_impl(std::make_unique<SImpl>()) {}
 
 CServiceDiscovery::~CServiceDiscovery() = default;
 
-void CServiceDiscovery::Announce(std::uint16_t port) {
+namespace {
+
+// Where a server bound to address can be reached: every interface for a
+// wildcard, the one carrying the address otherwise; nothing for loopback.
+bool AnnounceScope(const std::string& address, AvahiIfIndex& interface, AvahiProtocol& protocol) {
+    interface = AVAHI_IF_UNSPEC;
+    protocol = AVAHI_PROTO_UNSPEC;
+    in_addr v4{};
+    in6_addr v6{};
+    const bool isV4 = ::inet_pton(AF_INET, address.c_str(), &v4) == 1;
+    const bool isV6 = !isV4 && ::inet_pton(AF_INET6, address.c_str(), &v6) == 1;
+    if (!isV4 && !isV6)
+        return true; // not bound to one address
+    if ((isV4 && v4.s_addr == htonl(INADDR_ANY)) || (isV6 && IN6_IS_ADDR_UNSPECIFIED(&v6)))
+        return true;
+    if ((isV4 && (ntohl(v4.s_addr) >> 24) == 127) || (isV6 && IN6_IS_ADDR_LOOPBACK(&v6)))
+        return false;
+    protocol = isV4 ? AVAHI_PROTO_INET : AVAHI_PROTO_INET6;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return true;
+    for (const ifaddrs* each = list; each != nullptr; each = each->ifa_next) {
+        if (each->ifa_addr == nullptr || each->ifa_name == nullptr)
+            continue;
+        if ((isV4 && each->ifa_addr->sa_family == AF_INET &&
+             reinterpret_cast<const sockaddr_in*>(each->ifa_addr)->sin_addr.s_addr == v4.s_addr) ||
+            (isV6 && each->ifa_addr->sa_family == AF_INET6 &&
+             IN6_ARE_ADDR_EQUAL(&reinterpret_cast<const sockaddr_in6*>(each->ifa_addr)->sin6_addr, &v6))) {
+            interface = static_cast<AvahiIfIndex>(::if_nametoindex(each->ifa_name));
+            break;
+        }
+    }
+    ::freeifaddrs(list);
+    return true;
+}
+
+} // namespace
+
+void CServiceDiscovery::Announce(std::uint16_t port, const std::string& listenAddress) {
+    AvahiIfIndex interface;
+    AvahiProtocol protocol;
+    if (!AnnounceScope(listenAddress, interface, protocol)) {
+        Withdraw();
+        return;
+    }
     {
         std::lock_guard lock(m_impl->queueMutex);
         m_impl->callerWants = true;
     }
     m_impl->SetAnnounceState(EAnnounce::Pending);
     SImpl* impl = m_impl.get();
-    const bool queued = impl->Run([impl, port] {
+    const bool queued = impl->Run([impl, port, interface, protocol] {
         impl->announceWanted = true;
         impl->port = port;
+        impl->announceInterface = interface;
+        impl->announceProtocol = protocol;
         const bool hadClient = impl->client != nullptr && !impl->clientBroken;
         if (!impl->EnsureClient()) {
             impl->SetAnnounceState(EAnnounce::Failed);

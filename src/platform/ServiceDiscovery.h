@@ -46,7 +46,10 @@ public:
 
     // Announces kServiceType on `port` under the computer's name (another
     // name is picked when that one is taken). Replaces an earlier announcement.
-    void Announce(std::uint16_t port);
+    // A server bound to one address is announced only on the interface that
+    // carries it, and one bound to a loopback address not at all: a peer
+    // must not be told of a server that would refuse it.
+    void Announce(std::uint16_t port, const std::string& listenAddress = std::string());
     void Withdraw();
     EAnnounce AnnounceState() const;
 

@@ -311,7 +311,7 @@ bool CPinletApp::StartServer() {
         port = Network().Port;
     if (!m_discovery)
         m_discovery = std::make_unique<CServiceDiscovery>();
-    m_discovery->Announce(static_cast<std::uint16_t>(port));
+    m_discovery->Announce(static_cast<std::uint16_t>(port), boundAddress);
     return true;
 }
 

@@ -86,7 +86,10 @@ void CHostInfoDlg::Find() {
     CHostSearchDlg search(this, m_browse);
     if (modalrun::Exec(search) != QDialog::Accepted || search.HostName().isEmpty())
         return;
-    m_address->setText(search.HostName());
+    // The address works without ".local" name resolution (libnss-mdns is only
+    // recommended); the name would stay right across address changes but
+    // fail silently where nothing resolves it.
+    m_address->setText(search.HostAddress().isEmpty() ? search.HostName() : search.HostAddress());
     // The computer told us where its server listens; another port would miss it.
     if (search.HostPort() != 0)
         SetPort(search.HostPort());

@@ -227,6 +227,7 @@ void CHostSearchDlg::accept() {
     if (chosen == nullptr)
         return;
     m_hostName = chosen->text(kHostColumn);
+    m_hostAddress = chosen->text(kAddressColumn);
     m_hostPort = static_cast<std::uint16_t>(chosen->data(kHostColumn, kPortRole).toInt());
     QDialog::accept();
 }

@@ -39,6 +39,9 @@ public:
 
     // The host name of the chosen row after OK; empty before.
     const QString& HostName() const { return m_hostName; }
+    // The address the search resolved for it: reachable also where the
+    // system resolver knows no ".local" names.
+    const QString& HostAddress() const { return m_hostAddress; }
     // The port that computer announced (0 when none was chosen).
     std::uint16_t HostPort() const { return m_hostPort; }
 
@@ -93,5 +96,6 @@ private:
     int m_sortedColumn = -1;
 
     QString m_hostName;
+    QString m_hostAddress;
     std::uint16_t m_hostPort = 0;
 };

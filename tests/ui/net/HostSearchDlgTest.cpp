@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTranslator>
+#include <QMessageBox>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -262,13 +263,23 @@ TEST_F(HostSearchDlgTest, HostInfoFindPutsTheChosenHostIntoTheAddress) {
     EXPECT_EQ(info.Address(), "old-host");
     EXPECT_EQ(info.Port(), 4126);
 
+    // The address the search resolved: it works where nothing resolves ".local".
     cancel = false;
     info.FindButton()->click();
-    EXPECT_EQ(info.Address(), "found.local");
+    EXPECT_EQ(info.Address(), "192.168.0.7");
     EXPECT_EQ(info.Port(), 5001);
 
+    // No port, no destination: OK says so and keeps the dialog open.
     info.PortEdit()->setText("");
     EXPECT_EQ(info.Port(), 0);
+    QString warning;
+    modalrun::SetHook([&](QDialog& dialog) {
+        warning = static_cast<QMessageBox&>(dialog).text();
+        return int(QMessageBox::Ok);
+    });
+    info.accept();
+    EXPECT_NE(info.result(), QDialog::Accepted);
+    EXPECT_TRUE(warning.contains("65535")) << warning.toStdString();
 }
 
 TEST_F(HostSearchDlgTest, ColumnsAreTranslated) {
