@@ -7,10 +7,13 @@
 # send, list and fetch go across; access list prefixes decide; a note document
 # that cannot be read is refused, not answered OK.
 # Traffic goes only to addresses inside these namespaces.
-# Usage: two_hosts.sh PATH-TO-quillet-cli
+# With the desktop program given too, it receives on host a under Xvfb,
+# set up as a user leaves the settings page (Address: the computer's name).
+# Usage: two_hosts.sh PATH-TO-quillet-cli [PATH-TO-quillet]
 set -euo pipefail
 
 CLI=$1
+APP=${2:-}
 fail() {
     echo "FAIL: $*" >&2
     for f in "$WORK"/*.out "$WORK"/*.err; do
@@ -135,6 +138,43 @@ echo "denied peer: $(cat "$WORK/send.out")"
 on a "$CLI" send 127.0.0.1 --text "own loopback is not on the list" >"$WORK/send.out" 2>&1 ||
     fail "a peer not on the deny list was refused"
 stop
+
+# The desktop program on host a, receiving from host b.
+if [ -n "$APP" ] && command -v Xvfb >/dev/null; then
+    home=$WORK/desktop
+    mkdir -p "$home/.config/Quillet" "$home/Documents/Quillet" "$home/run"
+    chmod 700 "$home/run"
+    printf '<?xml version="1.0" ?>\r\n<Quillet>\r\n<ApplicationProperty>\r\n<EnableStartup Bool="False"/>\r\n<SavePath Path="%s"/>\r\n</ApplicationProperty>\r\n<NetworkProperty>\r\n<AcceptConnection Bool="True"/>\r\n<ReceiveChannel Address="hosta" Port="4126"/>\r\n<AcceptTransfer Bool="True" User="" Passwd=""/>\r\n<AllowAll Bool="True"/>\r\n</NetworkProperty>\r\n</Quillet>\r\n' \
+        "$home/Documents/Quillet" >"$home/.config/Quillet/Quillet.ini"
+    display=:$((90 + $$ % 100))
+    ip netns exec "$A" Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.out" 2>&1 &
+    PIDS="$PIDS $!"
+    sleep 1
+    ip netns exec "$A" unshare --uts sh -c 'hostname hosta && exec "$@"' sh env DISPLAY="$display" HOME="$home" \
+        XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/run" XDG_DOCUMENTS_DIR="$home/Documents" \
+        DBUS_SESSION_BUS_ADDRESS= "$APP" >"$WORK/desktop.out" 2>"$WORK/desktop.err" &
+    PIDS="$PIDS $!"
+    desktop=$!
+    sent=
+    for _ in $(seq 1 50); do
+        if on b "$CLI" send hosta --text "to the desktop on host a" --timeout 5 >"$WORK/send.out" 2>&1; then
+            sent=yes
+            break
+        fi
+        kill -0 "$desktop" 2>/dev/null || fail "the desktop program ended: $(cat "$WORK/desktop.err")"
+        sleep 0.2
+    done
+    [ -n "$sent" ] || fail "the desktop program on host a was not reachable from host b: $(cat "$WORK/send.out")"
+    for _ in $(seq 1 50); do
+        [ "$(ls "$home/Documents/Quillet" | wc -l)" -ge 1 ] && break
+        sleep 0.1
+    done
+    [ "$(ls "$home/Documents/Quillet" | wc -l)" -ge 1 ] || fail "the desktop program stored no note"
+    on b "$CLI" list hosta >"$WORK/list.out" 2>&1 || fail "list of the desktop program: $(cat "$WORK/list.out")"
+    echo "host b lists the desktop program on host a:"
+    cat "$WORK/list.out"
+    kill "$desktop" && wait "$desktop" 2>/dev/null || true
+fi
 
 # The other way round, Address empty on host b.
 settings "$WORK/b.ini" "" True
