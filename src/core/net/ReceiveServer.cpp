@@ -246,11 +246,15 @@ bool CReceiveServer::StartServer() {
 }
 
 void CReceiveServer::StopServer() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_running = false;
-    m_listenAddress.clear();
-    m_listenPort = 0;
-    m_loop.Post([this] {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_running = false;
+        m_listenAddress.clear();
+        m_listenPort = 0;
+    }
+    // Waited for, so that the port is free when this returns (a restart on
+    // the same port follows at once); the loop's handlers never block.
+    m_loop.RunAndWait([this] {
         CloseListener();
         CloseAll();
     });

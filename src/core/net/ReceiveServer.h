@@ -75,7 +75,9 @@ public:
     // (silently) or the socket cannot be created, bound or put to listen
     // (message 57687 through the host, with the address and the reason).
     bool StartServer();
-    // Closes the listener and every session. Never waits: safe on the user's thread.
+    // Closes the listener and every session; the port is free on return. Waits
+    // only for the loop's current handler, which never blocks: safe on the
+    // user's thread.
     void StopServer();
     // StopServer for good (program exit).
     void Shutdown();
