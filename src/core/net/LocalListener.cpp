@@ -104,7 +104,8 @@ void CLocalListener::Close() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_port = 0;
     }
-    m_loop.Post([this] { CloseAll(); });
+    // Waited for: a port file written next must not name a port still served.
+    m_loop.RunAndWait([this] { CloseAll(); });
 }
 
 int CLocalListener::GetPort() const {

@@ -6,13 +6,14 @@
 namespace {
 
 // The running receiving server is announced for the host search of other
-// computers, and the announcement goes when the server stops.
+// computers, and the announcement goes when the server stops. (A server
+// bound to loopback is not announced: nobody else could reach it.)
 class ServerAnnouncementTest : public AppTest {};
 
 TEST_F(ServerAnnouncementTest, RunningServerIsAnnouncedAndWithdrawnWithIt) {
     WriteSettings([](CPropParser& model) {
         model.m_network.AcceptConnection = 1;
-        CopyField(model.m_network.Address, "127.0.0.1");
+        CopyField(model.m_network.Address, "");
         model.m_network.Port = 0;
     });
     CPinletApp& app = Start();
