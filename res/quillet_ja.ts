@@ -1032,4 +1032,11 @@
         <translation>メッセージ</translation>
     </message>
 </context>
+<context>
+    <name>CReminderNotifier</name>
+    <message>
+        <source>Show the note</source>
+        <translation>メッセージを表示</translation>
+    </message>
+</context>
 </TS>

@@ -1,8 +1,8 @@
 # End-to-end test harness: sourced by the scenario scripts of this folder.
 #
-# Each scenario gets its own X server (Xvfb) with a window manager that has a
-# system tray (icewm), its own HOME and XDG folders, and kills only the
-# processes it started. Screenshots go to $E2E_ARTIFACTS (kept after the run).
+# Each scenario gets its own X server (Xvfb) with a window manager (icewm with
+# its system tray unless E2E_WM names another), its own HOME and XDG folders,
+# and kills only the processes it started. Screenshots go to $E2E_ARTIFACTS (kept after the run).
 #
 #   . "$(dirname "$0")/harness.sh"
 #   e2e_setup scenario-name
@@ -96,24 +96,46 @@ e2e_setup() {
     export DISPLAY=":$display"
     e2e_wait "xdpyinfo" 10 || e2e_fail "Xvfb did not start on $DISPLAY"
 
-    if command -v icewm >/dev/null; then
+    e2e_start_wm "${E2E_WM:-icewm}"
+    e2e_log "display $DISPLAY, home $HOME"
+}
+
+# The window manager of the scenario: icewm (with its task bar and XEmbed
+# tray), openbox or xfwm4 (no panel, no tray). E2E_WM picks it.
+e2e_start_wm() {
+    local wm=$1
+    case $wm in
+    icewm)
+        command -v icewm >/dev/null || return 0
         # A private icewm configuration: a task bar with its tray, nothing else.
         mkdir -p "$HOME/.icewm"
         printf 'TaskBarShowTray=1\nTaskBarShowClock=0\nTaskBarShowAPMStatus=0\nTaskBarShowMailboxStatus=0\n' \
             >"$HOME/.icewm/preferences"
         icewm >"$E2E_DIR/icewm.log" 2>&1 &
-        E2E_PIDS+=($!)
-        e2e_wait "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window" 10 || e2e_fail "icewm did not start"
-        # The tray selection is owned once the task bar is up.
-        e2e_wait "xprop -root _NET_SUPPORTED | grep -q _NET_WM_STATE" 10 || true
-        sleep 0.5
-    fi
-    e2e_log "display $DISPLAY, home $HOME"
+        ;;
+    openbox)
+        command -v openbox >/dev/null || e2e_skip "openbox is not installed"
+        openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
+        ;;
+    xfwm4)
+        command -v xfwm4 >/dev/null || e2e_skip "xfwm4 is not installed"
+        # Its settings come over the session bus (xfconfd).
+        e2e_session_bus
+        xfwm4 --compositor=off --sm-client-disable >"$E2E_DIR/xfwm4.log" 2>&1 &
+        ;;
+    *) e2e_fail "unknown window manager $wm" ;;
+    esac
+    E2E_PIDS+=($!)
+    e2e_wait "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window" 10 || e2e_fail "$wm did not start"
+    e2e_wait "xprop -root _NET_SUPPORTED | grep -q _NET_WM_STATE" 10 || true
+    # icewm: the tray selection is owned once the task bar is up.
+    sleep 0.5
 }
 
 # A private session bus for the scenario (e2e_setup leaves none): the
 # program takes its command name there. Sets DBUS_SESSION_BUS_ADDRESS.
 e2e_session_bus() {
+    [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && return 0
     command -v dbus-daemon >/dev/null || e2e_skip "dbus-daemon is not installed"
     local address="unix:path=$E2E_DIR/session-bus" pid
     pid=$(dbus-daemon --session --fork --nopidfile --address="$address" --print-pid=1) ||

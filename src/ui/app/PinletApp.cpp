@@ -22,6 +22,7 @@
 #include "ui/find/SearchDlg.h"
 #include "ui/net/NetRequests.h"
 #include "ui/note/MessageDlg.h"
+#include "ui/note/ReminderNotifier.h"
 
 #include <QAction>
 #include <QApplication>
@@ -191,6 +192,8 @@ void CPinletApp::MainInitialisation() {
     store.SetEventHandler(m_event.get());
     store.SetPromptPort(&m_prompt);
     m_noteContext->Prompt = &m_prompt;
+    m_reminders = std::make_unique<CReminderNotifier>();
+    m_noteContext->ReminderFired = [notifier = m_reminders.get()](CMessageDlg& note) { notifier->Notify(&note); };
 
     m_settings = std::make_unique<CSettingsKeeper>(store, *m_keeper, &m_prompt);
     CSettingsFile::LoadResult settings = CSettingsFile::LoadResult::Missing;
@@ -250,6 +253,7 @@ void CPinletApp::ExitInstance() {
 
     m_noteContext->ExtraMenu = nullptr;
     m_noteContext->Prompt = nullptr;
+    m_noteContext->ReminderFired = nullptr;
     Store().SetEventHandler(nullptr);
     Store().SetPromptPort(nullptr);
     m_settings.reset();

@@ -39,6 +39,7 @@ class CDataBase;
 class CLocalListener;
 class CNetRequests;
 class CReceiveServer;
+class CReminderNotifier;
 class QAction;
 class QMenu;
 
@@ -230,6 +231,8 @@ private:
     // What every note window shares.
     std::shared_ptr<CNoteContext> m_noteContext = std::make_shared<CNoteContext>();
     std::unique_ptr<CMessageEvent> m_event;
+    // Reminders that went off, told to the desktop's notification centre.
+    std::unique_ptr<CReminderNotifier> m_reminders;
     std::unique_ptr<CMainFrame> m_frame;
 
     std::array<bool, kMenuSlots> m_slots{};

@@ -1,12 +1,23 @@
 #include "ui/app/TrayIcon.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace {
 
 int g_availability = -1;
+// The desktop's watcher answers at once or not at all.
+constexpr int kWatcherTimeoutMs = 1000;
 
 // A yellow sticky note with a folded corner and three lines of text.
 QPixmap DrawnIcon(int size) {
@@ -25,6 +36,30 @@ QPixmap DrawnIcon(int size) {
     for (int y : {10, 15, 20})
         painter.drawLine(QPointF(7, y), QPointF(y == 20 ? 17 : 25, y));
     return pixmap;
+}
+
+// Qt shows the icon as a StatusNotifierItem when the desktop's watcher has a
+// host, and docks an XEmbed window otherwise; it does not say which. The
+// watcher's list does: an item whose bus connection belongs to this process.
+bool ShownAsStatusNotifier() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr)
+        return false;
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcher << QStringLiteral("RegisteredStatusNotifierItems");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    const QStringList items = reply.arguments().first().value<QDBusVariant>().variant().toStringList();
+    const auto pid = static_cast<uint>(QCoreApplication::applicationPid());
+    // An entry is a bus name, or a bus name and the item's object path.
+    return std::any_of(items.cbegin(), items.cend(), [&](const QString& item) {
+        const QDBusReply<uint> owner = bus.interface()->servicePid(item.section(QLatin1Char('/'), 0, 0));
+        return owner.isValid() && owner.value() == pid;
+    });
 }
 
 } // namespace
@@ -67,6 +102,7 @@ bool CTrayIcon::Create(const QString& tip, QMenu* menu) {
     connect(m_icon, &QSystemTrayIcon::activated, this, &CTrayIcon::OnTrayNotification);
     m_enabled = true;
     m_hidden = false;
+    m_statusNotifier = -1;
     return true;
 }
 
@@ -105,10 +141,15 @@ void CTrayIcon::OnTrayNotification(QSystemTrayIcon::ActivationReason reason) {
             m_menu->setDefaultAction(m_menu->actions().first());
         break;
     case QSystemTrayIcon::Trigger:
+        // On a StatusNotifier host this is the whole click; in an XEmbed tray
+        // it is also the first half of a double click, which creates a note.
+        if (m_statusNotifier < 0)
+            m_statusNotifier = ShownAsStatusNotifier() ? 1 : 0;
+        if (m_statusNotifier == 1)
+            emit DefaultCommand();
+        break;
     case QSystemTrayIcon::MiddleClick:
     case QSystemTrayIcon::Unknown:
-        // A single left click does nothing: it is also the first half of a
-        // double click, which creates a note.
         break;
     }
 }

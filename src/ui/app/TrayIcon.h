@@ -8,7 +8,9 @@
 class QMenu;
 
 // The notification-area icon: tooltip, icon and the main menu on a right
-// click; a double click asks for the menu's default command.
+// click; a double click asks for the menu's default command. A StatusNotifier
+// host reports each click as one activation and never a double click, so
+// there one activation asks for it.
 class CTrayIcon : public QObject {
     Q_OBJECT
 
@@ -40,7 +42,8 @@ public:
     static QIcon ProgramIcon();
 
 signals:
-    // Double click: the default item of the menu (New message).
+    // Double click (XEmbed) or activation (StatusNotifier): the default item
+    // of the menu (New message).
     void DefaultCommand();
 
 private:
@@ -50,4 +53,6 @@ private:
     QMenu* m_menu = nullptr;
     bool m_enabled = false;
     bool m_hidden = false;
+    // Whether the icon lives on a StatusNotifier host; -1 until first asked.
+    int m_statusNotifier = -1;
 };

@@ -385,6 +385,8 @@ void CMessageDlg::ReminderTick() {
         else
             CSoundPort::Default().PlayFile(tick.WavePath);
     }
+    if (Context().ReminderFired)
+        Context().ReminderFired(*this);
     // The advanced or removed record is saved now rather than at the next edit.
     if (changed || tick.Raise)
         ReportChange(0);

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class CMessageDlg;
 class CMessenger;
 class CPromptPort;
 
@@ -21,6 +22,8 @@ struct CNoteContext {
     // The reminder timer's period (milliseconds). The clock it reads is
     // uiclock::Now, its sounds go to CSoundPort::Default.
     int ReminderPeriod = reminder::kTimerPeriodMs;
+    // Told when a note's reminder went off, once the note is up; unset: nobody.
+    std::function<void(CMessageDlg&)> ReminderFired;
     // Where questions and errors go; null: message boxes owned by the note.
     CPromptPort* Prompt = nullptr;
     // What opens a clicked link; unset means QDesktopServices::openUrl.
