@@ -146,7 +146,11 @@ if [ -n "$APP" ] && command -v Xvfb >/dev/null; then
     chmod 700 "$home/run"
     printf '<?xml version="1.0" ?>\r\n<Quillet>\r\n<ApplicationProperty>\r\n<EnableStartup Bool="False"/>\r\n<SavePath Path="%s"/>\r\n</ApplicationProperty>\r\n<NetworkProperty>\r\n<AcceptConnection Bool="True"/>\r\n<ReceiveChannel Address="hosta" Port="4126"/>\r\n<AcceptTransfer Bool="True" User="" Passwd=""/>\r\n<AllowAll Bool="True"/>\r\n</NetworkProperty>\r\n</Quillet>\r\n' \
         "$home/Documents/Quillet" >"$home/.config/Quillet/Quillet.ini"
-    display=:$((90 + $$ % 100))
+    # Above the range the X scenarios take, which may run at the same time.
+    for n in $(seq $((700 + RANDOM % 200)) 999); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    display=:$n
     ip netns exec "$A" Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.out" 2>&1 &
     PIDS="$PIDS $!"
     sleep 1
