@@ -10,7 +10,7 @@ WORK=$(mktemp -d /tmp/quillet-wayland-XXXXXX)
 PIDS=
 cleanup() {
     for pid in $PIDS; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     rm -rf "$WORK"
 }

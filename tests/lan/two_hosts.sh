@@ -30,7 +30,7 @@ B=qlan-b-$$
 PIDS=
 cleanup() {
     for pid in $PIDS; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     ip netns del "$A" 2>/dev/null || true
     ip netns del "$B" 2>/dev/null || true
