@@ -139,6 +139,7 @@ public:
         m_keeper.SetSavePath(options.Notes);
         // Published at once, under the store's lock, by whichever thread changed it.
         m_store.SetChangeListener([this](int id) { m_publisher.Changed(id); });
+        m_publisher.SetServing(true);
         // The headless consumer: the item is stored on the producer's thread.
         m_slot.SetNotify([this] {
             CInboundSlot::Item item;

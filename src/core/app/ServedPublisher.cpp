@@ -10,11 +10,18 @@ CServedPublisher::CServedPublisher(CDataBase& store, CServedDocuments& served, D
     : m_store(store), m_served(served), m_defer(std::move(defer)) {
     for (const int id : store.GetIds())
         m_dirty.insert(id);
-    Publish();
+}
+
+void CServedPublisher::SetServing(bool serving) {
+    m_serving = serving;
+    if (serving && !m_dirty.empty())
+        Publish();
 }
 
 void CServedPublisher::Changed(int id) {
     m_dirty.insert(id);
+    if (!m_serving)
+        return;
     if (!m_defer) {
         Publish();
         return;
@@ -27,6 +34,8 @@ void CServedPublisher::Changed(int id) {
 
 void CServedPublisher::Publish() {
     m_scheduled = false;
+    if (!m_serving)
+        return; // stopped before the deferred call ran
     auto next = std::make_shared<CServedDocuments::Snapshot>(*m_served.Current());
     for (const int id : m_dirty) {
         if (id == 0)

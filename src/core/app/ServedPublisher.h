@@ -10,7 +10,9 @@ class CServedDocuments;
 // change, it publishes a new snapshot of the list and of the changed notes'
 // documents (unchanged ones are shared with the previous snapshot). Changes
 // that come together are published together, once the deferred call runs.
-// Lives on the store's thread.
+// Nothing is published while no server serves (the default): changes are
+// only noted then, and published when serving begins. Lives on the store's
+// thread.
 class CServedPublisher {
 public:
     // Runs a call later on the store's thread; without one, every change is
@@ -23,6 +25,8 @@ public:
 
     // A note changed (its ID), or only the list or the groups (0).
     void Changed(int id);
+    // Serving begins (what changed meanwhile is published now) or ends.
+    void SetServing(bool serving);
     // Publishes what changed since the last publication.
     void Publish();
 
@@ -32,4 +36,5 @@ private:
     Defer m_defer;
     std::set<int> m_dirty;
     bool m_scheduled = false;
+    bool m_serving = false;
 };

@@ -28,6 +28,8 @@ public:
     ~CAppServerHost() override;
 
     void SetNetworkSettings(const NetworkProperty& settings);
+    // Keeps the served documents up to date only while a server runs.
+    void SetServing(bool serving) { m_publisher.SetServing(serving); }
 
     // CServerHost
     NetworkProperty GetNetworkSettings() override;

@@ -305,8 +305,12 @@ bool CPinletApp::StartServer() {
     m_host->SetNetworkSettings(Network());
     if (!m_server)
         m_server = std::make_unique<CReceiveServer>(*m_host);
-    if (!m_server->StartServer())
+    // The documents are up to date before the first request can come.
+    m_host->SetServing(true);
+    if (!m_server->StartServer()) {
+        m_host->SetServing(false);
         return false;
+    }
     // Lets the host search of other computers find this one, on the port
     // actually bound (port 0 in the settings means one the system picked).
     std::string boundAddress;
@@ -322,6 +326,8 @@ bool CPinletApp::StartServer() {
 void CPinletApp::StopServer() {
     if (m_server)
         m_server->StopServer();
+    if (m_host)
+        m_host->SetServing(false);
     if (m_discovery)
         m_discovery->Withdraw();
 }
