@@ -59,6 +59,17 @@ e2e_free_display() {
     return 1
 }
 
+# Where window $1 stands in the window manager's stacking order, bottom
+# first; -1 when the window manager does not list it.
+e2e_stack_position() {
+    local i=0 w
+    for w in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g'); do
+        [ $((w)) -eq "$1" ] && { echo $i; return; }
+        i=$((i + 1))
+    done
+    echo -1
+}
+
 # Waits up to $2 seconds (default 10) for command $1 to succeed.
 e2e_wait() {
     local condition=$1 seconds=${2:-10} i

@@ -64,17 +64,8 @@ dialog=$(app_note_windows | cut -d' ' -f1 | grep -vxF "$before")
 xdotool windowactivate --sync "$dialog" 2>/dev/null || xdotool windowactivate "$dialog"
 sleep 0.5
 e2e_screenshot search-over-notes
-stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
-position() {
-    local i=0 w
-    for w in $stacking; do
-        [ $((w)) -eq "$1" ] && { echo $i; return; }
-        i=$((i + 1))
-    done
-    echo -1
-}
-[ "$(position "$dialog")" -ge 0 ] || e2e_fail "the search dialog is not managed"
-[ "$(position "$top")" -gt "$(position "$dialog")" ] || e2e_fail "the top-most note fell below the search dialog"
+[ "$(e2e_stack_position "$dialog")" -ge 0 ] || e2e_fail "the search dialog is not managed"
+[ "$(e2e_stack_position "$top")" -gt "$(e2e_stack_position "$dialog")" ] || e2e_fail "the top-most note fell below the search dialog"
 xdotool key Escape
 e2e_wait '[ "$(app_note_count)" -eq 2 ]' 10 || e2e_fail "the search dialog did not close"
 

@@ -23,17 +23,8 @@ grep -q _NET_WM_STATE_ABOVE <<<"$state" || e2e_fail "the top-most note is not in
 xprop -id "$other" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR && e2e_fail "the ordinary window lost its entry"
 
 # Stacking order, bottom to top: the note must come after the ordinary window.
-stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g')
-position() {
-    local i=0 w
-    for w in $stacking; do
-        [ $((w)) -eq "$1" ] && { echo $i; return; }
-        i=$((i + 1))
-    done
-    echo -1
-}
-note_at=$(position "$note")
-other_at=$(position "$other")
+note_at=$(e2e_stack_position "$note")
+other_at=$(e2e_stack_position "$other")
 e2e_log "stacking: note at $note_at, ordinary window at $other_at"
 [ "$other_at" -ge 0 ] || e2e_fail "the ordinary window is not managed"
 # A window the manager does not list (override-redirect) is above every managed one.

@@ -23,10 +23,11 @@ class CSimpleSocket;
 //   a small pool of dispatch threads, which call OnRead/OnWrite with a
 //   shared_ptr held for the duration of the call; the socket is polled again
 //   when its callback returns. So callbacks of one socket never overlap, but
-//   callbacks of different sockets may run at the same time: a session that
-//   blocks (a slow peer up to its receive deadline, a prompt, a full inbound
-//   slot) costs one dispatch thread, never the other sessions. Owners of
-//   state shared between callbacks must lock it themselves.
+//   callbacks of different sockets may run at the same time: an answer that
+//   trickles in (bounded by its deadline) costs one dispatch thread, never
+//   the other connections. Owners of state shared between callbacks must
+//   lock it themselves. (The servers run on CEventLoop instead; the program's
+//   own requests are read here.)
 // - The registry lock is never held while a callback runs, so a callback may
 //   register, unregister, close or drop any socket, including its own.
 // - The pool grows on demand up to kMaxDispatchThreads; beyond that, ready
