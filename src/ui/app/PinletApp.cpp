@@ -27,6 +27,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -556,6 +557,12 @@ bool CPinletApp::SetUpTray() {
     }
     qCInfo(lcApp) << "no notification area: the main menu is in every note's menu";
     SetNoteMenu(m_frame->Menu());
+    // A panel started later announces its host on the bus; the timer below is
+    // for XEmbed trays, which say nothing there.
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection::sessionBus().connect(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher,
+                                          QStringLiteral("StatusNotifierHostRegistered"), this,
+                                          SLOT(RecheckTray()));
     if (m_options.TrayRecheckMs > 0 && m_options.TrayRecheckTries > 0) {
         m_trayTries = 0;
         m_trayTimer.start(m_options.TrayRecheckMs);

@@ -202,12 +202,15 @@ public:
     // The translated text of a string id.
     static QString StringText(int id);
 
+private slots:
+    // Also when a StatusNotifier host comes up, however late.
+    void RecheckTray();
+
 private:
     void MainInitialisation();
     bool SetUpTray();
     // Where no tray icon offers the main menu, every note's menu does.
     void SetNoteMenu(QMenu* menu);
-    void RecheckTray();
     void KeepMenuReachable();
     void OnShownChanged(int id, bool shown);
     void OnDeleted(int id);

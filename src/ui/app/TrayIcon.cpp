@@ -13,11 +13,21 @@
 
 #include <algorithm>
 
+#ifdef QUILLET_HAVE_XCB
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <string>
+#endif
+
 namespace {
 
 int g_availability = -1;
 // The desktop's watcher answers at once or not at all.
 constexpr int kWatcherTimeoutMs = 1000;
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 // A yellow sticky note with a folded corner and three lines of text.
 QPixmap DrawnIcon(int size) {
@@ -45,11 +55,10 @@ bool ShownAsStatusNotifier() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || bus.interface() == nullptr)
         return false;
-    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
     QDBusMessage get =
-        QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << watcher << QStringLiteral("RegisteredStatusNotifierItems");
+    get << kWatcher << QStringLiteral("RegisteredStatusNotifierItems");
     const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
@@ -62,6 +71,52 @@ bool ShownAsStatusNotifier() {
     });
 }
 
+bool StatusNotifierHostRunning() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    // Asking an absent watcher could start one by activation, or wait for it.
+    if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(kWatcher))
+        return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().first().value<QDBusVariant>().variant().toBool();
+}
+
+#ifdef QUILLET_HAVE_XCB
+// Whether an XEmbed tray manager owns its selection on our screen; -1 when
+// this is no X11 session.
+int XEmbedTrayRunning() {
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return -1;
+    xcb_connection_t* connection = x11->connection();
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0)
+        screen = 0;
+    std::free(host);
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
+    if (atom == nullptr)
+        return 0;
+    const xcb_atom_t selection = atom->atom;
+    std::free(atom);
+    // Only-if-exists: no atom means no manager ever took it.
+    if (selection == XCB_ATOM_NONE)
+        return 0;
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool owned = owner != nullptr && owner->owner != XCB_NONE;
+    std::free(owner);
+    return owned ? 1 : 0;
+}
+#endif
+
 } // namespace
 
 CTrayIcon::CTrayIcon(QObject* parent) : QObject(parent) {}
@@ -73,6 +128,15 @@ CTrayIcon::~CTrayIcon() {
 bool CTrayIcon::IsAvailable() {
     if (g_availability >= 0)
         return g_availability != 0;
+#ifdef QUILLET_HAVE_XCB
+    // Qt decides once per process, on first asking, between a StatusNotifier
+    // host and an XEmbed tray, and keeps that answer. Asked while neither
+    // runs it would settle on XEmbed, and a StatusNotifier host that comes up
+    // later would never get the icon; so Qt is asked only once one of them
+    // is there.
+    if (XEmbedTrayRunning() == 0 && !StatusNotifierHostRunning())
+        return false;
+#endif
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
