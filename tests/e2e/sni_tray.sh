@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # An XFCE desktop: xfwm4 and xfce4-panel whose status tray hosts
-# StatusNotifierItems, on a private session bus. The program's item registers
-# with the panel's watcher, a single activation makes a note (the host sends
-# no double clicks) and the item's menu, opened from the panel, works.
+# StatusNotifierItems, on a private session bus. The program starts before the
+# panel, with no tray at all; once the panel is up its item registers with the
+# panel's watcher and the item's menu, opened from the panel, works. Started
+# again with the panel there, its item registers at once and a single
+# activation makes a note (the host sends no double clicks).
 QUILLET=$1
 export E2E_WM=xfwm4
 . "$(dirname "$0")/harness.sh"
@@ -34,17 +36,10 @@ cat >"$panel_config/xfce4-panel.xml" <<'PANEL'
   </property>
 </channel>
 PANEL
-xfce4-panel --sm-client-disable >"$E2E_DIR/panel.log" 2>&1 &
-E2E_PIDS+=($!)
 watcher() { # property
     dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
         org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher "string:$1"
 }
-e2e_wait 'watcher IsStatusNotifierHostRegistered | grep -q "boolean true"' 20 ||
-    e2e_fail "the panel registered no StatusNotifier host: $(tail -3 "$E2E_DIR/panel.log")"
-
-app_write_server_settings "$(app_free_port)" False
-e2e_start_program "$QUILLET"
 # The item is the one whose bus connection the program holds.
 own_item() {
     local item pid
@@ -55,18 +50,19 @@ own_item() {
     done
     return 1
 }
-e2e_wait own_item 15 || e2e_fail "the program's item is not registered: $(watcher RegisteredStatusNotifierItems)"
-item=$(own_item)
-service=${item%%/*}
-path=/${item#*/}
-[ "$path" != "/$item" ] || path=/StatusNotifierItem
-e2e_log "item $service $path"
-[ "$(app_note_count)" -eq 0 ] || e2e_fail "notes on a first start"
 
-# What a host sends for a left click: one Activate.
-dbus-send --session --print-reply --dest="$service" "$path" org.kde.StatusNotifierItem.Activate int32:20 int32:740 \
-    >>"$E2E_DIR/sender.log" 2>&1 || e2e_fail "Activate was refused: $(tail -2 "$E2E_DIR/sender.log")"
-e2e_wait '[ "$(app_note_count)" -eq 1 ]' 10 || e2e_fail "a single activation made $(app_note_count) notes, not 1"
+# No panel yet: no tray, so the program keeps a note up to carry its menu.
+app_write_server_settings "$(app_free_port)" False
+e2e_start_program "$QUILLET"
+e2e_wait '[ "$(app_note_count)" -eq 1 ]' 10 || e2e_fail "without a tray $(app_note_count) notes are up, not 1"
+[ -z "$(app_tray_window)" ] || e2e_fail "a tray icon without a tray"
+
+xfce4-panel --sm-client-disable >"$E2E_DIR/panel.log" 2>&1 &
+E2E_PIDS+=($!)
+e2e_wait 'watcher IsStatusNotifierHostRegistered | grep -q "boolean true"' 20 ||
+    e2e_fail "the panel registered no StatusNotifier host: $(tail -3 "$E2E_DIR/panel.log")"
+e2e_wait own_item 15 ||
+    e2e_fail "the item did not come to the panel started later: $(watcher RegisteredStatusNotifierItems)"
 
 # The panel draws the icon in its tray; a right click there opens the item's
 # menu, whose mnemonic makes a note.
@@ -81,7 +77,23 @@ xdotool mousemove $((x + width - height / 2)) $((y + height / 2))
 sleep 0.3
 xdotool click 3
 sleep 1
-e2e_screenshot tray-menu
+e2e_screenshot late-tray-menu
 xdotool key n
 e2e_wait '[ "$(app_note_count)" -eq 2 ]' 10 || e2e_fail "New message from the tray menu made $(app_note_count) notes, not 2"
+
+# Started with the panel up.
+e2e_stop_program
+e2e_start_program "$QUILLET"
+e2e_wait own_item 15 || e2e_fail "the program's item is not registered: $(watcher RegisteredStatusNotifierItems)"
+item=$(own_item)
+service=${item%%/*}
+path=/${item#*/}
+[ "$path" != "/$item" ] || path=/StatusNotifierItem
+e2e_log "item $service $path"
+e2e_wait '[ "$(app_note_count)" -eq 2 ]' 10 || e2e_fail "$(app_note_count) notes came back, not 2"
+
+# What a host sends for a left click: one Activate.
+dbus-send --session --print-reply --dest="$service" "$path" org.kde.StatusNotifierItem.Activate int32:20 int32:740 \
+    >>"$E2E_DIR/sender.log" 2>&1 || e2e_fail "Activate was refused: $(tail -2 "$E2E_DIR/sender.log")"
+e2e_wait '[ "$(app_note_count)" -eq 3 ]' 10 || e2e_fail "a single activation made $(($(app_note_count) - 2)) notes, not 1"
 e2e_pass
