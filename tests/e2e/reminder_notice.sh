@@ -88,7 +88,8 @@ note=$(app_note_windows | cut -d' ' -f1)
 xprop -id "$note" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || e2e_fail "the reminded note is not top-most"
 
 # The quiet program asked too, was told nobody serves the name, and carried on.
-e2e_wait 'notify_calls "$quiet/notify.log" && grep -q ServiceUnknown "$quiet/notify.log"' 15 ||
+refused() { grep -A1 ServiceUnknown "$quiet/notify.log" | grep -q 'org.freedesktop.Notifications was not'; }
+e2e_wait 'notify_calls "$quiet/notify.log" && refused' 15 ||
     e2e_fail "the quiet program's notice was not refused: $(cat "$quiet/notify.log")"
 e2e_wait '[ "$(app_note_count "$quiet_pid")" -ge 1 ]' 10 || e2e_fail "no notification service: the reminder did not bring the note up"
 sleep 1
