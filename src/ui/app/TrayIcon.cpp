@@ -71,6 +71,7 @@ bool ShownAsStatusNotifier() {
     });
 }
 
+#ifdef QUILLET_HAVE_XCB
 bool StatusNotifierHostRunning() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // Asking an absent watcher could start one by activation, or wait for it.
@@ -85,7 +86,6 @@ bool StatusNotifierHostRunning() {
            reply.arguments().first().value<QDBusVariant>().variant().toBool();
 }
 
-#ifdef QUILLET_HAVE_XCB
 // Whether an XEmbed tray manager owns its selection on our screen; -1 when
 // this is no X11 session.
 int XEmbedTrayRunning() {
