@@ -21,6 +21,7 @@ APP=${2:-}
 FIND=${QUILLET_FIND_HOSTS:-}
 ARTIFACTS=${E2E_ARTIFACTS:-$PWD/e2e-artifacts}/lan_two_hosts
 fail() {
+    trap - ERR
     echo "FAIL: $*" >&2
     [ -n "${display_b:-}" ] && shot failure-host-b >&2 2>/dev/null || true
     for f in "$WORK"/*.out "$WORK"/*.err; do
@@ -29,6 +30,9 @@ fail() {
     exit 1
 }
 WORK=$(mktemp -d /tmp/quillet-lan-XXXXXX)
+# A step that fails without a word of its own still says where.
+set -E
+trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 [ "$(id -u)" -eq 0 ] || fail "making network namespaces needs root (CI runs as root)"
 command -v ip >/dev/null && command -v unshare >/dev/null || fail "ip (iproute2) and unshare (util-linux) are needed"
 
@@ -251,12 +255,12 @@ search_b() {
 
 # xb CMD...: CMD on host b's display.
 xb() { ip netns exec "$B" env DISPLAY="$display_b" HOME="$WORK/desktop-b" "$@"; }
-# window_b TITLE: a visible window of host b's desktop program whose title starts so.
+# window_b TITLE: waits for a visible window of host b's desktop program
+# whose title starts so. Sets WINDOW.
 window_b() {
-    local w
     for _ in $(seq 1 100); do
-        w=$(xb xdotool search --all --onlyvisible --pid "$desktop_b" --name "^$1" 2>/dev/null | head -1)
-        [ -n "$w" ] && { echo "$w"; return 0; }
+        WINDOW=$(xb xdotool search --all --onlyvisible --pid "$desktop_b" --name "^$1" 2>/dev/null | head -1) || true
+        [ -n "$WINDOW" ] && return 0
         sleep 0.1
     done
     fail "no window '$1' on host b"
@@ -303,22 +307,23 @@ search_dialog_b() {
     xb xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.2 click 3
     sleep 0.8
     xb xdotool key s
-    window_b 'Send message' >/dev/null
+    window_b 'Send message'
     sleep 0.5
     xb xdotool key alt+a
-    window_b 'Host Information' >/dev/null
+    window_b 'Host Information'
     sleep 0.5
     xb xdotool key alt+f
-    w=$(window_b 'Search host')
+    window_b 'Search host'
     sleep 2
-    first_row "$w"
+    first_row "$WINDOW"
     shot host-search
     xb xdotool key Return
     sleep 0.5
     shot host-info
     xb xdotool key Return
     sleep 0.5
-    first_row "$(window_b 'Send message')"
+    window_b 'Send message'
+    first_row "$WINDOW"
     shot send-dialog
     before=$(notes_in "$home")
     xb xdotool key Return
