@@ -296,6 +296,7 @@ search_dialog_b() {
     # The note: the program's window larger than the tray icon.
     for _ in $(seq 1 100); do
         for w in $(xb xdotool search --onlyvisible --pid "$desktop_b" 2>/dev/null); do
+            WIDTH=0
             eval "$(xb xdotool getwindowgeometry --shell "$w")"
             [ "$WIDTH" -gt 64 ] && note=$w
         done
