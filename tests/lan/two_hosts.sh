@@ -368,6 +368,12 @@ if [ -n "$APP" ] && command -v Xvfb >/dev/null; then
     on b "$CLI" list hosta >"$WORK/list.out" 2>&1 || fail "list of the desktop program: $(cat "$WORK/list.out")"
     echo "host b lists the desktop program on host a:"
     cat "$WORK/list.out"
+    # The list is the program's notes: one line for each stored note, by its ID.
+    listed=$(awk '/^Messages:/ { m = 1; next } /^Groups:/ { m = 0 } m { print $1 }' "$WORK/list.out")
+    [ "$(echo "$listed" | grep -c .)" -eq "$(notes_in "$home")" ] || fail "the desktop program lists other notes than it stores"
+    for id in $listed; do
+        grep -qs "<SheetID ID=\"$id\"/>" "$home"/Documents/Quillet/* || fail "listed note $id is not stored on host a"
+    done
 
     if [ -z "$AVAHI" ]; then
         : # said above
