@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,6 +99,48 @@ std::string ExecArgument(const std::string& path) {
     return result;
 }
 
+// The program an entry's Exec line starts, with the quoting of ExecArgument
+// undone; "" when there is none.
+std::string ExecProgram(const std::string& entry) {
+    std::istringstream lines(entry);
+    std::string line;
+    while (std::getline(lines, line) && line.rfind("Exec=", 0) != 0) {
+    }
+    if (line.rfind("Exec=", 0) != 0)
+        return {};
+    // The string escapes first, then the quoting, as the format nests them.
+    std::string unescaped;
+    for (size_t i = 5; i < line.size(); ++i) {
+        if (line[i] == '\\' && i + 1 < line.size())
+            ++i;
+        else if (line[i] == '%' && i + 1 < line.size() && line[i + 1] == '%')
+            ++i;
+        unescaped += line[i];
+    }
+    std::string program;
+    if (!unescaped.empty() && unescaped[0] == '"') {
+        for (size_t i = 1; i < unescaped.size() && unescaped[i] != '"'; ++i) {
+            if (unescaped[i] == '\\' && i + 1 < unescaped.size())
+                ++i;
+            program += unescaped[i];
+        }
+    } else {
+        program = unescaped.substr(0, unescaped.find(' '));
+    }
+    return program;
+}
+
+// An entry whose program was moved or removed (an old build folder, a
+// reinstall elsewhere) would start nothing at the next login. A program found
+// on PATH is the user's or the package's choice and stays.
+bool IsStale(const std::string& entryPath) {
+    std::ifstream in(entryPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string program = ExecProgram(text.str());
+    return !program.empty() && program[0] == '/' && access(program.c_str(), X_OK) != 0;
+}
+
 } // namespace
 
 CAutostart::CAutostart()
@@ -144,8 +188,16 @@ bool CAutostart::Apply(bool enable) const {
             return true;
         return unlink(entry.c_str()) == 0 || errno == ENOENT;
     }
-    if (Exists(entry))
+    if (Exists(entry) && !IsStale(entry))
         return true;
     const std::string text = EntryText();
     return !text.empty() && MakeFolders(m_userFolder) && WriteFileAtomically(entry, text);
+}
+
+bool CAutostart::RefreshIfStale() const {
+    const std::string entry = UserEntryPath();
+    if (!Exists(entry) || !IsStale(entry))
+        return true;
+    const std::string text = EntryText();
+    return !text.empty() && WriteFileAtomically(entry, text);
 }

@@ -26,11 +26,16 @@ public:
     const std::string& Executable() const { return m_executable; }
 
     // Brings the entries in line with the setting: the all-users entry is
-    // deleted when the folder lets us; enabled and no user entry: one is
-    // written (an existing one is left as it is); disabled: the user entry is
-    // deleted. True when the user entry is now present exactly when enabled.
-    // Nothing is reported to the user either way.
+    // deleted when the folder lets us; enabled: the user entry is written when
+    // missing or stale (see RefreshIfStale), an edited one is kept; disabled:
+    // the user entry is deleted. True when the user entry is now present
+    // exactly when enabled. Nothing is reported to the user either way.
     bool Apply(bool enable) const;
+
+    // Rewrites the user entry when the absolute path it starts no longer
+    // exists; any other entry, and no entry, is left as it is. False when a
+    // stale entry could not be rewritten.
+    bool RefreshIfStale() const;
 
     // The desktop entry written for the executable, Exec quoted as the desktop
     // entry format asks. Empty when the path cannot be expressed (control

@@ -66,10 +66,25 @@ TEST_F(AutostartTest, EnablingCreatesTheEntryOnceAndDisablingDeletesIt) {
     ASSERT_TRUE(Exists(entry));
     EXPECT_EQ(ExecLine(Read(entry)), "Exec=/usr/bin/quillet");
 
-    // An entry that is already there is left alone, even when it differs.
-    Write(entry, "[Desktop Entry]\nType=Application\nName=Edited by the user\nExec=/opt/quillet\n");
-    EXPECT_TRUE(m_autostart.Apply(true));
-    EXPECT_NE(Read(entry).find("Edited by the user"), std::string::npos);
+    // An entry that is already there is left alone, even when it differs, as
+    // long as what it starts exists (or is looked up on PATH).
+    for (const char* exec : {"/bin/sh -c true", "quillet --show-all", "\"/bin/sh\""}) {
+        const std::string edited = std::string("[Desktop Entry]\nName=Edited by the user\nExec=") + exec + "\n";
+        Write(entry, edited);
+        EXPECT_TRUE(m_autostart.Apply(true));
+        EXPECT_TRUE(m_autostart.RefreshIfStale());
+        EXPECT_EQ(Read(entry), edited);
+    }
+    // One whose program is gone (an old build folder) is written anew, at the
+    // next start as when the setting is applied.
+    for (const char* exec : {"/opt/gone/quillet", "\"/opt/gone away/quillet\" --x", "/opt/gone/q%%t"}) {
+        Write(entry, std::string("[Desktop Entry]\nExec=") + exec + "\n");
+        EXPECT_TRUE(m_autostart.RefreshIfStale());
+        EXPECT_EQ(ExecLine(Read(entry)), "Exec=/usr/bin/quillet") << exec;
+        Write(entry, std::string("[Desktop Entry]\nExec=") + exec + "\n");
+        EXPECT_TRUE(m_autostart.Apply(true));
+        EXPECT_EQ(ExecLine(Read(entry)), "Exec=/usr/bin/quillet") << exec;
+    }
 
     EXPECT_TRUE(m_autostart.Apply(false));
     EXPECT_FALSE(Exists(entry));

@@ -12,6 +12,7 @@
 #include "core/store/PropParser.h"
 #include "core/store/SendLogFile.h"
 #include "core/stream/DataFiles.h"
+#include "platform/Autostart.h"
 #include "ui/app/AboutDlg.h"
 #include "ui/app/AppServerHost.h"
 #include "ui/app/HelpKey.h"
@@ -203,6 +204,9 @@ void CPinletApp::MainInitialisation() {
     if (settings == CSettingsFile::LoadResult::Unparsable)
         qCWarning(lcApp) << "settings file unreadable, defaults used:" << CPaths::SettingsFile().c_str();
     FillGroupMenus(store.GetGroups());
+    // A build or an install that moved leaves the login entry pointing nowhere.
+    if (Application().EnableStartup == 1 && !Autostart().RefreshIfStale())
+        qCWarning(lcApp) << "start-up entry not updated:" << Autostart().UserEntryPath().c_str();
 
     // Received items come in on network threads; the store is only touched here.
     m_slot.SetNotify([this] { QMetaObject::invokeMethod(this, &CPinletApp::HandleInbound, Qt::QueuedConnection); });
@@ -561,8 +565,7 @@ bool CPinletApp::SetUpTray() {
     // for XEmbed trays, which say nothing there.
     const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
     QDBusConnection::sessionBus().connect(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher,
-                                          QStringLiteral("StatusNotifierHostRegistered"), this,
-                                          SLOT(RecheckTray()));
+                                          QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(RecheckTray()));
     if (m_options.TrayRecheckMs > 0 && m_options.TrayRecheckTries > 0) {
         m_trayTries = 0;
         m_trayTimer.start(m_options.TrayRecheckMs);

@@ -34,6 +34,7 @@ class CSearchDlg;
 struct CNoteContext;
 class CAppPropSheet;
 struct ClientOutcome;
+class CAutostart;
 class CAppServerHost;
 class CDataBase;
 class CLocalListener;
@@ -212,6 +213,8 @@ private:
     // Where no tray icon offers the main menu, every note's menu does.
     void SetNoteMenu(QMenu* menu);
     void KeepMenuReachable();
+    // The start-up entry, in the folders the options name.
+    CAutostart Autostart() const;
     void OnShownChanged(int id, bool shown);
     void OnDeleted(int id);
     // Failed fetches of the application's own requests, shown by string id.

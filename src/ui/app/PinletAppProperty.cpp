@@ -44,11 +44,7 @@ void CPinletApp::OpenPropertySheet() {
     if (accepted) {
         m_settings->Apply(chosen);
 
-        CAutostart autostart;
-        if (!m_options.AutostartUserFolder.empty())
-            autostart.SetUserFolder(m_options.AutostartUserFolder);
-        if (!m_options.AutostartAllUsersFolder.empty())
-            autostart.SetAllUsersFolder(m_options.AutostartAllUsersFolder);
+        const CAutostart autostart = Autostart();
         if (!autostart.Apply(Application().EnableStartup == 1))
             qCWarning(lcApp) << "start-up entry not updated:" << autostart.UserEntryPath().c_str();
 
@@ -57,4 +53,13 @@ void CPinletApp::OpenPropertySheet() {
     }
     if (Network().AcceptConnection == 1)
         StartServer();
+}
+
+CAutostart CPinletApp::Autostart() const {
+    CAutostart autostart;
+    if (!m_options.AutostartUserFolder.empty())
+        autostart.SetUserFolder(m_options.AutostartUserFolder);
+    if (!m_options.AutostartAllUsersFolder.empty())
+        autostart.SetAllUsersFolder(m_options.AutostartAllUsersFolder);
+    return autostart;
 }
