@@ -5,6 +5,8 @@
 #include "core/note/RtfWriter.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -68,10 +70,38 @@ ColorRef ToColorRef(const QColor& color) {
            static_cast<ColorRef>(rgb.blue()) << 16;
 }
 
+namespace {
+
+// Asking the font database for a family it lacks runs fontconfig's whole
+// substitution (about a million instructions), and every note asks when its
+// window is made and again when it is loaded: the answer is kept until the
+// application's font database changes.
+bool HasFamilyCached(const QString& family) {
+    static QPointer<QGuiApplication> watched;
+    static QString asked;
+    static bool known = false;
+    static bool answer = false;
+    if (qGuiApp == nullptr)
+        return QFontDatabase::hasFamily(family);
+    if (watched != qGuiApp) {
+        watched = qGuiApp;
+        known = false;
+        QObject::connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, qGuiApp, [] { known = false; });
+    }
+    if (!known || asked != family) {
+        answer = QFontDatabase::hasFamily(family);
+        asked = family;
+        known = true;
+    }
+    return answer;
+}
+
+} // namespace
+
 QString DisplayFamily(const std::string& face) {
     const QString family = QString::fromStdString(face);
     if (face.empty() || face == kDefaultFontName) {
-        if (!face.empty() && QFontDatabase::hasFamily(family))
+        if (!face.empty() && HasFamilyCached(family))
             return family;
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     }

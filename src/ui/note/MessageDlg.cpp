@@ -196,8 +196,6 @@ CMessageDlg::CMessageDlg(std::shared_ptr<CNote> note, std::shared_ptr<CNoteConte
     connect(&m_saveTimer, &QTimer::timeout, this, &CMessageDlg::OnSaveTimer);
     connect(&m_reminderTimer, &QTimer::timeout, this, &CMessageDlg::ReminderTick);
 
-    BuildContextMenu();
-
     // A note without a rectangle yet starts centred, as a dialog would.
     const Rect initial = notegeometry::CentreOnScreen(Rect{0, 0, kInitialWidth, kInitialHeight}, PrimaryScreenRect());
     setGeometry(ToQRect(initial));
@@ -526,7 +524,8 @@ void CMessageDlg::Dispose() {
     // A deletion posted inside a nested loop runs inside it and would destroy the
     // dialog under its own exec(): end the runs, innermost first, and wait.
     m_disposed = true;
-    m_menu->close();
+    if (m_menu != nullptr)
+        m_menu->close();
     const QList<QDialog*> dialogs = findChildren<QDialog*>();
     for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
         (*it)->reject();
@@ -825,6 +824,14 @@ void CMessageDlg::OpenLink(const QUrl& url) {
 
 // ---- context menu ----------------------------------------------------------
 
+QMenu* CMessageDlg::ContextMenu() {
+    // Built when first wanted: most notes never show theirs, and a hundred
+    // menus of fifteen items each are a noticeable part of the start-up.
+    if (m_menu == nullptr)
+        BuildContextMenu();
+    return m_menu;
+}
+
 void CMessageDlg::BuildContextMenu() {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("MessageMenu"));
@@ -846,8 +853,13 @@ void CMessageDlg::BuildContextMenu() {
     }
 }
 
-QAction* CMessageDlg::Action(int command) const {
-    for (QMenu* menu : {m_menu, m_groupMenu}) {
+QMenu* CMessageDlg::GroupMenu() {
+    ContextMenu();
+    return m_groupMenu;
+}
+
+QAction* CMessageDlg::Action(int command) {
+    for (QMenu* menu : {ContextMenu(), m_groupMenu}) {
         for (QAction* action : menu->actions()) {
             if (!action->isSeparator() && action->data().userType() == QMetaType::Int &&
                 action->data().toInt() == command)
@@ -870,7 +882,7 @@ QMenu* CMessageDlg::PrepareContextMenu() {
     RebuildGroupMenu();
     UpdateMessengerItem();
     UpdateExtraMenu();
-    return m_menu;
+    return ContextMenu();
 }
 
 void CMessageDlg::UpdateMessengerItem() {

@@ -114,9 +114,9 @@ public:
     // Brings the context menu up to date as before it is shown: greying, check
     // marks and a fresh group pop-up.
     QMenu* PrepareContextMenu();
-    QMenu* GroupMenu() const { return m_groupMenu; }
+    QMenu* GroupMenu();
     // The menu item of a command (group items: after PrepareContextMenu), or null.
-    QAction* Action(int command) const;
+    QAction* Action(int command);
     // Runs a menu command as if the item had been chosen.
     void RunCommand(int command);
 
@@ -151,6 +151,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QMenu* ContextMenu();
     void BuildContextMenu();
     void ShowContextMenu(const QPoint& globalPos);
     void RebuildGroupMenu();

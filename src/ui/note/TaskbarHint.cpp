@@ -42,6 +42,9 @@ void SkipTaskbar(QWidget* window, bool mapped) {
     if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE || skipPager == XCB_ATOM_NONE)
         return;
 
+    // A native window made here holds none of our states yet: no need to read
+    // them back, which is a round trip to the server for every note shown.
+    const bool fresh = !window->testAttribute(Qt::WA_WState_Created);
     window->winId(); // creates the native window when there is none yet
     // The platform window's id: it can differ from the widget's cached one after a re-creation.
     const auto id = static_cast<xcb_window_t>(window->windowHandle()->winId());
@@ -63,10 +66,12 @@ void SkipTaskbar(QWidget* window, bool mapped) {
         return;
     }
     // Keep what is there (Qt merges its own states into the property when it maps).
-    const xcb_get_property_cookie_t cookie = xcb_get_property(connection, 0, id, state, XCB_ATOM_ATOM, 0, 1024);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
     bool hasTaskbar = false;
     bool hasPager = false;
+    xcb_get_property_reply_t* reply = nullptr;
+    if (!fresh)
+        reply = xcb_get_property_reply(connection, xcb_get_property(connection, 0, id, state, XCB_ATOM_ATOM, 0, 1024),
+                                       nullptr);
     if (reply != nullptr) {
         if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
             const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
