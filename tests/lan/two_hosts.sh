@@ -19,6 +19,7 @@ set -euo pipefail
 CLI=$1
 APP=${2:-}
 FIND=${QUILLET_FIND_HOSTS:-}
+. "$(dirname "$0")/../platform/private_bus.sh"
 ARTIFACTS=${E2E_ARTIFACTS:-$PWD/e2e-artifacts}/lan_two_hosts
 fail() {
     trap - ERR
@@ -84,21 +85,7 @@ start_avahi() { # HOST; WHY says why not when it cannot
     [ "$1" = b ] && ns=$B name=hostb
     command -v dbus-daemon >/dev/null && command -v avahi-daemon >/dev/null ||
         { WHY="dbus-daemon or avahi-daemon is not installed"; return 1; }
-    cat >"$WORK/bus-$1.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$WORK/bus-$1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-CONF
+    private_system_bus_config "$WORK/bus-$1" >"$WORK/bus-$1.conf"
     # IPv4 only: the documentation range is what the checks look for.
     printf '[server]\nuse-ipv4=yes\nuse-ipv6=no\nenable-dbus=yes\n[wide-area]\nenable-wide-area=no\n[publish]\npublish-hinfo=no\npublish-workstation=no\n' \
         >"$WORK/avahi.conf"

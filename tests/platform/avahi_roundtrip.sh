@@ -25,21 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cat >"$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-CONF
+. "$(dirname "$0")/private_bus.sh"
+private_system_bus_config "$work/bus" >"$work/bus.conf"
 cat >"$work/avahi.conf" <<CONF
 [server]
 use-ipv4=yes
