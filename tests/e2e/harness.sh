@@ -80,6 +80,16 @@ e2e_wait() {
     return 1
 }
 
+# Points HOME and the XDG folders at a private home and runtime folder,
+# making them when missing.
+e2e_use_home() { # home runtime
+    export HOME=$1 XDG_RUNTIME_DIR=$2
+    export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+    export XDG_DOCUMENTS_DIR=$HOME/Documents
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_DOCUMENTS_DIR"
+    mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+}
+
 e2e_setup() {
     E2E_NAME=$1
     command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed"
@@ -89,14 +99,7 @@ e2e_setup() {
     mkdir -p "$E2E_ARTIFACTS"
     trap e2e_cleanup EXIT
 
-    export HOME=$E2E_DIR/home
-    export XDG_CONFIG_HOME=$HOME/.config
-    export XDG_DATA_HOME=$HOME/.local/share
-    export XDG_CACHE_HOME=$HOME/.cache
-    export XDG_RUNTIME_DIR=$E2E_DIR/runtime
-    export XDG_DOCUMENTS_DIR=$HOME/Documents
-    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_DOCUMENTS_DIR"
-    mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+    e2e_use_home "$E2E_DIR/home" "$E2E_DIR/runtime"
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
     export LANG=${E2E_LANG:-C.UTF-8}
 

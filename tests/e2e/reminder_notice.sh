@@ -27,8 +27,7 @@ notify_calls() { grep -A4 'member=Notify' "$1" | grep -qF "string \"$title\""; }
 # The quiet desk: its own home and instance lock, and a bus that knows no
 # services to start.
 quiet=$E2E_DIR/quiet
-mkdir -p "$quiet/home/.config" "$quiet/home/Documents"
-mkdir -m 0700 -p "$quiet/runtime"
+mkdir -p "$quiet"
 cat >"$quiet/bus.conf" <<BUS
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -45,9 +44,8 @@ BUS
 pid=$(dbus-daemon --config-file="$quiet/bus.conf" --fork --nopidfile --print-pid=1) || e2e_fail "the quiet bus did not start"
 E2E_PIDS+=("$pid")
 quiet_env() {
-    export HOME=$quiet/home XDG_RUNTIME_DIR=$quiet/runtime DBUS_SESSION_BUS_ADDRESS=unix:path=$quiet/bus
-    export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
-    export XDG_DOCUMENTS_DIR=$HOME/Documents
+    e2e_use_home "$quiet/home" "$quiet/runtime"
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$quiet/bus
 }
 on_quiet() ( quiet_env && "$@" )
 (quiet_env && exec dbus-monitor --session "interface='org.freedesktop.Notifications',member='Notify'" "type='error'") \
