@@ -48,21 +48,27 @@ QPixmap DrawnIcon(int size) {
     return pixmap;
 }
 
+// A property of the desktop's StatusNotifier watcher; invalid when there is
+// no session bus or the watcher does not answer.
+QVariant WatcherProperty(QDBusConnection& bus, const QString& name) {
+    if (!bus.isConnected() || bus.interface() == nullptr)
+        return {};
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << kWatcher << name;
+    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return reply.arguments().first().value<QDBusVariant>().variant();
+}
+
 // Qt shows the icon as a StatusNotifierItem when the desktop's watcher has a
 // host, and docks an XEmbed window otherwise; it does not say which. The
 // watcher's list does: an item whose bus connection belongs to this process.
 bool ShownAsStatusNotifier() {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr)
-        return false;
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
-                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << kWatcher << QStringLiteral("RegisteredStatusNotifierItems");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return false;
-    const QStringList items = reply.arguments().first().value<QDBusVariant>().variant().toStringList();
+    const QStringList items = WatcherProperty(bus, QStringLiteral("RegisteredStatusNotifierItems")).toStringList();
     const auto pid = static_cast<uint>(QCoreApplication::applicationPid());
     // An entry is a bus name, or a bus name and the item's object path.
     return std::any_of(items.cbegin(), items.cend(), [&](const QString& item) {
@@ -77,13 +83,7 @@ bool StatusNotifierHostRunning() {
     // Asking an absent watcher could start one by activation, or wait for it.
     if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(kWatcher))
         return false;
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
-                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << kWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().first().value<QDBusVariant>().variant().toBool();
+    return WatcherProperty(bus, QStringLiteral("IsStatusNotifierHostRegistered")).toBool();
 }
 
 // Whether an XEmbed tray manager owns its selection on our screen; -1 when
