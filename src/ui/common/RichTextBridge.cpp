@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace richtext {
 
@@ -76,24 +77,19 @@ namespace {
 // substitution (about a million instructions), and every note asks when its
 // window is made and again when it is loaded: the answer is kept until the
 // application's font database changes.
-bool HasFamilyCached(const QString& family) {
+bool HasDefaultFace() {
     static QPointer<QGuiApplication> watched;
-    static QString asked;
-    static bool known = false;
-    static bool answer = false;
+    static std::optional<bool> answer;
     if (qGuiApp == nullptr)
-        return QFontDatabase::hasFamily(family);
+        return QFontDatabase::hasFamily(QString::fromLatin1(kDefaultFontName));
     if (watched != qGuiApp) {
         watched = qGuiApp;
-        known = false;
-        QObject::connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, qGuiApp, [] { known = false; });
+        answer.reset();
+        QObject::connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, qGuiApp, [] { answer.reset(); });
     }
-    if (!known || asked != family) {
-        answer = QFontDatabase::hasFamily(family);
-        asked = family;
-        known = true;
-    }
-    return answer;
+    if (!answer)
+        answer = QFontDatabase::hasFamily(QString::fromLatin1(kDefaultFontName));
+    return *answer;
 }
 
 } // namespace
@@ -101,7 +97,7 @@ bool HasFamilyCached(const QString& family) {
 QString DisplayFamily(const std::string& face) {
     const QString family = QString::fromStdString(face);
     if (face.empty() || face == kDefaultFontName) {
-        if (!face.empty() && HasFamilyCached(family))
+        if (!face.empty() && HasDefaultFace())
             return family;
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     }
