@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,33 +98,24 @@ std::string ExecArgument(const std::string& path) {
     return result;
 }
 
-// The program an entry's Exec line starts, with the quoting of ExecArgument
-// undone; "" when there is none.
-std::string ExecProgram(const std::string& entry) {
-    std::istringstream lines(entry);
-    std::string line;
-    while (std::getline(lines, line) && line.rfind("Exec=", 0) != 0) {
-    }
-    if (line.rfind("Exec=", 0) != 0)
-        return {};
+// The program an Exec value starts, with the quoting of ExecArgument undone.
+std::string ExecProgram(const std::string& exec) {
     // The string escapes first, then the quoting, as the format nests them.
     std::string unescaped;
-    for (size_t i = 5; i < line.size(); ++i) {
-        if (line[i] == '\\' && i + 1 < line.size())
+    for (size_t i = 0; i < exec.size(); ++i) {
+        if (exec[i] == '\\' && i + 1 < exec.size())
             ++i;
-        else if (line[i] == '%' && i + 1 < line.size() && line[i + 1] == '%')
+        else if (exec[i] == '%' && i + 1 < exec.size() && exec[i + 1] == '%')
             ++i;
-        unescaped += line[i];
+        unescaped += exec[i];
     }
+    if (unescaped.empty() || unescaped[0] != '"')
+        return unescaped.substr(0, unescaped.find(' '));
     std::string program;
-    if (!unescaped.empty() && unescaped[0] == '"') {
-        for (size_t i = 1; i < unescaped.size() && unescaped[i] != '"'; ++i) {
-            if (unescaped[i] == '\\' && i + 1 < unescaped.size())
-                ++i;
-            program += unescaped[i];
-        }
-    } else {
-        program = unescaped.substr(0, unescaped.find(' '));
+    for (size_t i = 1; i < unescaped.size() && unescaped[i] != '"'; ++i) {
+        if (unescaped[i] == '\\' && i + 1 < unescaped.size())
+            ++i;
+        program += unescaped[i];
     }
     return program;
 }
@@ -135,10 +125,13 @@ std::string ExecProgram(const std::string& entry) {
 // on PATH is the user's or the package's choice and stays.
 bool IsStale(const std::string& entryPath) {
     std::ifstream in(entryPath);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string program = ExecProgram(text.str());
-    return !program.empty() && program[0] == '/' && access(program.c_str(), X_OK) != 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("Exec=", 0) == 0) {
+            const std::string program = ExecProgram(line.substr(5));
+            return !program.empty() && program[0] == '/' && access(program.c_str(), X_OK) != 0;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -188,8 +181,8 @@ bool CAutostart::Apply(bool enable) const {
             return true;
         return unlink(entry.c_str()) == 0 || errno == ENOENT;
     }
-    if (Exists(entry) && !IsStale(entry))
-        return true;
+    if (Exists(entry))
+        return RefreshIfStale();
     const std::string text = EntryText();
     return !text.empty() && MakeFolders(m_userFolder) && WriteFileAtomically(entry, text);
 }

@@ -205,8 +205,8 @@ void CPinletApp::MainInitialisation() {
         qCWarning(lcApp) << "settings file unreadable, defaults used:" << CPaths::SettingsFile().c_str();
     FillGroupMenus(store.GetGroups());
     // A build or an install that moved leaves the login entry pointing nowhere.
-    if (Application().EnableStartup == 1 && !Autostart().RefreshIfStale())
-        qCWarning(lcApp) << "start-up entry not updated:" << Autostart().UserEntryPath().c_str();
+    if (const CAutostart autostart = Autostart(); Application().EnableStartup == 1 && !autostart.RefreshIfStale())
+        qCWarning(lcApp) << "start-up entry not updated:" << autostart.UserEntryPath().c_str();
 
     // Received items come in on network threads; the store is only touched here.
     m_slot.SetNotify([this] { QMetaObject::invokeMethod(this, &CPinletApp::HandleInbound, Qt::QueuedConnection); });
