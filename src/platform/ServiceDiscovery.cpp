@@ -1,5 +1,7 @@
 #include "platform/ServiceDiscovery.h"
 
+#include "core/net/ReceiveServer.h"
+
 #include <cerrno>
 #include <deque>
 #include <future>
@@ -407,7 +409,7 @@ bool AnnounceScope(const std::string& address, AvahiIfIndex& interface, AvahiPro
         return true; // not bound to one address
     if ((isV4 && v4.s_addr == htonl(INADDR_ANY)) || (isV6 && IN6_IS_ADDR_UNSPECIFIED(&v6)))
         return true;
-    if ((isV4 && (ntohl(v4.s_addr) >> 24) == 127) || (isV6 && IN6_IS_ADDR_LOOPBACK(&v6)))
+    if (CReceiveServer::IsLoopbackAddress(address))
         return false;
     protocol = isV4 ? AVAHI_PROTO_INET : AVAHI_PROTO_INET6;
     ifaddrs* list = nullptr;

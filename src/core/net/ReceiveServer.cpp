@@ -15,8 +15,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <strings.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -198,6 +200,16 @@ bool CReceiveServer::ListensEverywhere(const std::string& address) {
     if (typed.ends_with('.'))
         typed.remove_suffix(1);
     return HTTPCodec::EqualsNoCase(typed, name) || HTTPCodec::EqualsNoCase(typed, shortName);
+}
+
+bool CReceiveServer::IsLoopbackAddress(const std::string& address) {
+    in_addr v4{};
+    in6_addr v6{};
+    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    if (::inet_pton(AF_INET6, address.c_str(), &v6) == 1)
+        return IN6_IS_ADDR_LOOPBACK(&v6);
+    return ::strcasecmp(address.c_str(), "localhost") == 0;
 }
 
 bool CReceiveServer::StartServer() {

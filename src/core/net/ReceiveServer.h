@@ -91,6 +91,9 @@ public:
     // IPv6 and IPv4; anything else (a loopback address included) is bound as
     // typed.
     static bool ListensEverywhere(const std::string& address);
+    // A loopback address (127.0.0.0/8, ::1) or "localhost": reachable from
+    // this computer only.
+    static bool IsLoopbackAddress(const std::string& address);
 
     // The access list decision, resolving names now (see CAccessList).
     static bool IsPeerAllowed(const NetworkProperty& settings, const std::string& peer);

@@ -1,8 +1,8 @@
 #include "ui/settings/PropNetwork.h"
 
 #include "core/base/FieldText.h"
-#include "ui/common/ModalRun.h"
 #include "core/net/ReceiveServer.h"
+#include "ui/common/ModalRun.h"
 #include "ui/net/AccessLimitDlg.h"
 
 #include <QCheckBox>
@@ -14,8 +14,6 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include <arpa/inet.h>
-#include <strings.h>
 #include <unistd.h>
 
 namespace {
@@ -151,20 +149,6 @@ void CPropNetwork::OnApply() {
     CopyField(m_property.Passwd, m_passwd->text().toStdString());
 }
 
-namespace {
-
-bool IsLoopback(const std::string& address) {
-    in_addr v4{};
-    in6_addr v6{};
-    if (::inet_pton(AF_INET, address.c_str(), &v4) == 1)
-        return (ntohl(v4.s_addr) >> 24) == 127;
-    if (::inet_pton(AF_INET6, address.c_str(), &v6) == 1)
-        return IN6_IS_ADDR_LOOPBACK(&v6);
-    return ::strcasecmp(address.c_str(), "localhost") == 0;
-}
-
-} // namespace
-
 QString CPropNetwork::OnCheck() const {
     // A stored port is kept as it is (0 asks the system for one, as scripts do).
     if (m_port->text() == QString::number(m_property.Port))
@@ -182,7 +166,7 @@ void CPropNetwork::ShowListenHint() {
         m_listenHint->setText(tr("Other computers reach this one at any of its addresses."));
         return;
     }
-    if (IsLoopback(address))
+    if (CReceiveServer::IsLoopbackAddress(address))
         m_listenHint->setText(tr("Only programs on this computer can reach %1; leave Address empty to receive from "
                                  "other computers.")
                                   .arg(m_address->text().trimmed()));
