@@ -397,10 +397,13 @@ CServiceDiscovery::~CServiceDiscovery() = default;
 namespace {
 
 // Where a server bound to address can be reached: every interface for a
-// wildcard, the one carrying the address otherwise; nothing for loopback.
+// wildcard, the one carrying the address otherwise; nothing for loopback,
+// by number or by name.
 bool AnnounceScope(const std::string& address, AvahiIfIndex& interface, AvahiProtocol& protocol) {
     interface = AVAHI_IF_UNSPEC;
     protocol = AVAHI_PROTO_UNSPEC;
+    if (CReceiveServer::IsLoopbackAddress(address))
+        return false;
     in_addr v4{};
     in6_addr v6{};
     const bool isV4 = ::inet_pton(AF_INET, address.c_str(), &v4) == 1;
@@ -409,8 +412,6 @@ bool AnnounceScope(const std::string& address, AvahiIfIndex& interface, AvahiPro
         return true; // not bound to one address
     if ((isV4 && v4.s_addr == htonl(INADDR_ANY)) || (isV6 && IN6_IS_ADDR_UNSPECIFIED(&v6)))
         return true;
-    if (CReceiveServer::IsLoopbackAddress(address))
-        return false;
     protocol = isV4 ? AVAHI_PROTO_INET : AVAHI_PROTO_INET6;
     ifaddrs* list = nullptr;
     if (::getifaddrs(&list) != 0)
