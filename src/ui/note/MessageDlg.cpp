@@ -16,7 +16,6 @@
 #include "ui/common/SoundPort.h"
 #include "ui/dialogs/FontDlg.h"
 #include "ui/dialogs/PropertyDlg.h"
-#include "ui/note/TaskbarHint.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -40,6 +39,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 Q_LOGGING_CATEGORY(lcNote, "quillet.note", QtInfoMsg)
 
@@ -414,11 +414,19 @@ void CMessageDlg::Show(ShowCommand command) {
 void CMessageDlg::setVisible(bool visible) {
     const bool showing = visible && !isVisible();
     WId hinted = 0;
+    std::optional<taskbarhint::CQuietMap> quiet;
     if (showing) {
         taskbarhint::SkipTaskbar(this, false);
         hinted = windowHandle() != nullptr ? windowHandle()->winId() : 0;
+        if (testAttribute(Qt::WA_ShowWithoutActivating))
+            quiet.emplace(this);
+        else
+            taskbarhint::AllowFocusOnMap(this);
     }
+    m_quietMap = quiet ? &*quiet : nullptr;
     QWidget::setVisible(visible);
+    m_quietMap = nullptr;
+    quiet.reset();
     // The platform may have re-created the native window while showing it (a
     // changed top-most flag does); that one is mapped already.
     if (showing && windowHandle() != nullptr && windowHandle()->winId() != hinted)
@@ -429,6 +437,9 @@ void CMessageDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous() && !m_reflagging)
         ShownChanged(true);
+    // The platform maps the window right after this event.
+    if (!event->spontaneous() && m_quietMap != nullptr)
+        m_quietMap->Hold();
 }
 
 void CMessageDlg::hideEvent(QHideEvent* event) {

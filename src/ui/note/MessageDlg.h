@@ -5,6 +5,7 @@
 #include "core/note/StyledText.h"
 #include "core/store/MessageWindow.h"
 #include "ui/note/NoteContext.h"
+#include "ui/note/TaskbarHint.h"
 
 #include <QLoggingCategory>
 #include <QPoint>
@@ -209,6 +210,8 @@ private:
     bool m_loading = false;
     bool m_shown = false;
     bool m_reflagging = false;
+    // Set while this window is being shown without activation.
+    taskbarhint::CQuietMap* m_quietMap = nullptr;
     int m_nestedRuns = 0;
     bool m_disposed = false;
     QPoint m_lastPos;

@@ -29,13 +29,22 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
     return atom;
 }
 
+xcb_connection_t* Connection() {
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_atom_t UserTimeAtom(xcb_connection_t* connection) {
+    static const xcb_atom_t atom = Atom(connection, "_NET_WM_USER_TIME");
+    return atom;
+}
+
 } // namespace
 
 void SkipTaskbar(QWidget* window, bool mapped) {
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 == nullptr || x11->connection() == nullptr)
+    xcb_connection_t* connection = Connection();
+    if (connection == nullptr)
         return;
-    xcb_connection_t* connection = x11->connection();
     static const xcb_atom_t state = Atom(connection, "_NET_WM_STATE");
     static const xcb_atom_t skipTaskbar = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     static const xcb_atom_t skipPager = Atom(connection, "_NET_WM_STATE_SKIP_PAGER");
@@ -93,8 +102,46 @@ void SkipTaskbar(QWidget* window, bool mapped) {
         xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, count, added);
     xcb_flush(connection);
 }
+
+CQuietMap::CQuietMap(QWidget* window) : m_window(window) {}
+
+void CQuietMap::Hold() {
+    xcb_connection_t* connection = Connection();
+    if (connection == nullptr || m_held || qEnvironmentVariableIsSet("QT_XCB_NO_GRAB_SERVER"))
+        return;
+    xcb_grab_server(connection);
+    m_held = true;
+}
+
+CQuietMap::~CQuietMap() {
+    xcb_connection_t* connection = Connection();
+    if (connection == nullptr)
+        return;
+    const xcb_atom_t userTime = UserTimeAtom(connection);
+    if (userTime != XCB_ATOM_NONE && m_window->windowHandle() != nullptr) {
+        // The id after the map: showing may have re-created the native window.
+        const auto id = static_cast<xcb_window_t>(m_window->windowHandle()->winId());
+        const std::uint32_t never = 0;
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, userTime, XCB_ATOM_CARDINAL, 32, 1, &never);
+    }
+    if (m_held)
+        xcb_ungrab_server(connection);
+    xcb_flush(connection);
+}
+
+void AllowFocusOnMap(QWidget* window) {
+    xcb_connection_t* connection = Connection();
+    if (connection == nullptr || window->windowHandle() == nullptr || UserTimeAtom(connection) == XCB_ATOM_NONE)
+        return;
+    xcb_delete_property(connection, static_cast<xcb_window_t>(window->windowHandle()->winId()),
+                        UserTimeAtom(connection));
+}
 #else
 void SkipTaskbar(QWidget*, bool) {}
+CQuietMap::CQuietMap(QWidget* window) : m_window(window) {}
+CQuietMap::~CQuietMap() = default;
+void CQuietMap::Hold() {}
+void AllowFocusOnMap(QWidget*) {}
 #endif
 
 } // namespace taskbarhint
