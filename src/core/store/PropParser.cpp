@@ -131,8 +131,20 @@ template <std::size_t N> Tag Match(const char* name, const char (&expected)[N], 
     return std::memcmp(name, expected, N - 1) == 0 ? tag : Tag::Other;
 }
 
+// The longest name of the vocabulary; anything longer is none of them.
+constexpr std::size_t kLongestName = sizeof "ApplicationProperty" - 1;
+
+// Names are a few bytes long: counting them in line beats a call of strlen, and
+// the count stops past the longest name.
+std::size_t NameLength(const char* name) {
+    std::size_t length = 0;
+    while (length <= kLongestName && name[length] != '\0')
+        ++length;
+    return length;
+}
+
 Tag TagOf(const char* name) {
-    switch (std::strlen(name)) {
+    switch (NameLength(name)) {
     case 4:
         switch (name[0]) {
         case 'F':
