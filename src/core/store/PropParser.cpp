@@ -547,6 +547,7 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
         // The list moves into the group table at the end tag; groups are small.
         m_groupMembers.reserve(8);
         m_inGroup = true;
+        m_groupHasProperty = false;
         break;
     }
     case Tag::Element:
@@ -581,8 +582,10 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
         break;
     case Tag::GroupProperty:
         m_inGroupProperty = false;
-        if (m_inGroup)
+        if (m_inGroup) {
             m_groups.SetProperty(m_groupName, m_groupFont);
+            m_groupHasProperty = true;
+        }
         break;
     case Tag::Group:
         if (!m_inGroup)
@@ -590,7 +593,7 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
         m_groups.SetMembers(m_groupName, std::move(m_groupMembers));
         m_groupMembers.clear();
         // Every group read from a document ends up with a property.
-        if (!m_groups.HasProperty(m_groupName))
+        if (!m_groupHasProperty && !m_groups.HasProperty(m_groupName))
             m_groups.SetProperty(m_groupName, m_font);
         m_inGroup = false;
         break;
