@@ -272,6 +272,7 @@ TEST(PropParser, FontAttributesAndGroupFonts) {
                                      "<FontColor Color=\"255\"/>\r\n</GroupProperty>\r\n</Group>\r\n"
                                      "<Group Name=\"Second\">\r\n<GroupProperty>\r\n<Font Name=\"G2\" Size=\"8\"/>\r\n"
                                      "</GroupProperty>\r\n</Group>\r\n"
+                                     "<Group Name=\"Third\">\r\n</Group>\r\n"
                                      "</GroupList>\r\n</Quillet>\r\n";
     CPropParser groups = ParseOk(text);
     ASSERT_TRUE(groups.m_hasGroupList);
@@ -281,6 +282,8 @@ TEST(PropParser, FontAttributesAndGroupFonts) {
     EXPECT_EQ(*groups.m_groups.GetMembers("Plain"), (std::vector<GroupMember>{{5, "n1"}}));
     EXPECT_EQ(groups.m_groups.GetProperty("Second")->FontColor, 255u);
     EXPECT_STREQ(groups.m_groups.GetProperty("Second")->Name, "G2");
+    // A plain group after one with its own GroupProperty still gets the document's font.
+    EXPECT_EQ(groups.m_groups.GetProperty("Third"), groups.m_font);
     // The document font was not touched by the group fonts.
     EXPECT_STREQ(groups.m_font.Name, "Doc");
     EXPECT_EQ(groups.m_font.FontColor, 0u);
