@@ -54,6 +54,11 @@ inline std::int64_t ParseDecimal64(const char* text) {
     // Accumulate the magnitude as unsigned so that INT64_MIN is representable.
     constexpr std::uint64_t kLimit = static_cast<std::uint64_t>(INT64_MAX) + 1;
     std::uint64_t magnitude = 0;
+    // Eighteen digits stay below 10^18 and cannot pass the limit: they need no
+    // check, and identifiers and colours are shorter.
+    constexpr int kUncheckedDigits = 18;
+    for (int n = 0; n < kUncheckedDigits && *text >= '0' && *text <= '9'; ++n, ++text)
+        magnitude = magnitude * 10 + static_cast<unsigned>(*text - '0');
     for (; *text >= '0' && *text <= '9'; ++text) {
         const unsigned digit = static_cast<unsigned>(*text - '0');
         if (magnitude > (kLimit - digit) / 10) {

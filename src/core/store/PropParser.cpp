@@ -131,8 +131,20 @@ template <std::size_t N> Tag Match(const char* name, const char (&expected)[N], 
     return std::memcmp(name, expected, N - 1) == 0 ? tag : Tag::Other;
 }
 
+// The longest name of the vocabulary; anything longer is none of them.
+constexpr std::size_t kLongestName = sizeof "ApplicationProperty" - 1;
+
+// Names are a few bytes long: counting them in line beats a call of strlen, and
+// the count stops past the longest name.
+std::size_t NameLength(const char* name) {
+    std::size_t length = 0;
+    while (length <= kLongestName && name[length] != '\0')
+        ++length;
+    return length;
+}
+
 Tag TagOf(const char* name) {
-    switch (std::strlen(name)) {
+    switch (NameLength(name)) {
     case 4:
         switch (name[0]) {
         case 'F':
@@ -535,6 +547,7 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
         // The list moves into the group table at the end tag; groups are small.
         m_groupMembers.reserve(8);
         m_inGroup = true;
+        m_groupHasProperty = false;
         break;
     }
     case Tag::Element:
@@ -569,8 +582,10 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
         break;
     case Tag::GroupProperty:
         m_inGroupProperty = false;
-        if (m_inGroup)
+        if (m_inGroup) {
             m_groups.SetProperty(m_groupName, m_groupFont);
+            m_groupHasProperty = true;
+        }
         break;
     case Tag::Group:
         if (!m_inGroup)
@@ -578,7 +593,7 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
         m_groups.SetMembers(m_groupName, std::move(m_groupMembers));
         m_groupMembers.clear();
         // Every group read from a document ends up with a property.
-        if (!m_groups.HasProperty(m_groupName))
+        if (!m_groupHasProperty && !m_groups.HasProperty(m_groupName))
             m_groups.SetProperty(m_groupName, m_font);
         m_inGroup = false;
         break;

@@ -40,6 +40,8 @@ public:
         std::string m_groupName;
         std::vector<GroupMember> m_groupMembers;
         bool m_inGroup = false;
+        // The current group's GroupProperty has ended: the group has a property.
+        bool m_groupHasProperty = false;
         bool m_inGroupProperty = false;
         // Not reset between groups: a GroupProperty lacking an element keeps the
         // value of the group before.

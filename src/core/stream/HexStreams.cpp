@@ -50,14 +50,22 @@ inline __m128i Pairs(__m128i nibbles) {
 #endif
 
 #if defined(QUILLET_HEX_AVX2)
-// The same as Nibbles, 32 characters at once.
+// The same as Nibbles, 32 characters at once, in eight operations instead of
+// eleven. A table look-up (vpshufb) yields 0 where its index has bit 7 set; a
+// wrapping subtraction and a saturating addition make exactly the digits (and,
+// case folded, the letters) land below 0x80, at the top of the table.
 __attribute__((target("avx2"))) inline __m256i Nibbles32(__m256i c) {
-    const __m256i digit = _mm256_sub_epi8(c, _mm256_set1_epi8('0'));
-    const __m256i isDigit = _mm256_cmpeq_epi8(_mm256_min_epu8(digit, _mm256_set1_epi8(9)), digit);
-    const __m256i letter = _mm256_sub_epi8(_mm256_or_si256(c, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
-    const __m256i isLetter = _mm256_cmpeq_epi8(_mm256_min_epu8(letter, _mm256_set1_epi8(5)), letter);
-    return _mm256_or_si256(_mm256_and_si256(isDigit, digit),
-                           _mm256_and_si256(isLetter, _mm256_add_epi8(letter, _mm256_set1_epi8(10))));
+    // '0'..'9' -> 0x76..0x7F: table entries 6..15.
+    const __m256i digitTable = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, //
+                                                0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9);
+    // 'a'..'f' -> 0x7A..0x7F: table entries 10..15.
+    const __m256i letterTable = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 11, 12, 13, 14, 15, //
+                                                 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 11, 12, 13, 14, 15);
+    const __m256i digit = _mm256_adds_epu8(_mm256_sub_epi8(c, _mm256_set1_epi8('0')), _mm256_set1_epi8(0x76));
+    // Setting bit 5 folds the capitals onto the small letters and nothing else onto them.
+    const __m256i letter = _mm256_adds_epu8(
+        _mm256_sub_epi8(_mm256_or_si256(c, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a')), _mm256_set1_epi8(0x7A));
+    return _mm256_or_si256(_mm256_shuffle_epi8(digitTable, digit), _mm256_shuffle_epi8(letterTable, letter));
 }
 
 // Decodes whole steps of 64 characters; returns the characters taken. A note

@@ -272,6 +272,7 @@ TEST(PropParser, FontAttributesAndGroupFonts) {
                                      "<FontColor Color=\"255\"/>\r\n</GroupProperty>\r\n</Group>\r\n"
                                      "<Group Name=\"Second\">\r\n<GroupProperty>\r\n<Font Name=\"G2\" Size=\"8\"/>\r\n"
                                      "</GroupProperty>\r\n</Group>\r\n"
+                                     "<Group Name=\"Third\">\r\n</Group>\r\n"
                                      "</GroupList>\r\n</Quillet>\r\n";
     CPropParser groups = ParseOk(text);
     ASSERT_TRUE(groups.m_hasGroupList);
@@ -281,6 +282,8 @@ TEST(PropParser, FontAttributesAndGroupFonts) {
     EXPECT_EQ(*groups.m_groups.GetMembers("Plain"), (std::vector<GroupMember>{{5, "n1"}}));
     EXPECT_EQ(groups.m_groups.GetProperty("Second")->FontColor, 255u);
     EXPECT_STREQ(groups.m_groups.GetProperty("Second")->Name, "G2");
+    // A plain group after one with its own GroupProperty still gets the document's font.
+    EXPECT_EQ(groups.m_groups.GetProperty("Third"), groups.m_font);
     // The document font was not touched by the group fonts.
     EXPECT_STREQ(groups.m_font.Name, "Doc");
     EXPECT_EQ(groups.m_font.FontColor, 0u);
@@ -372,6 +375,11 @@ TEST(PropParser, MissingAttributesAndNumbers) {
     EXPECT_EQ(ParseDecimal64("-9223372036854775808"), INT64_MIN);
     EXPECT_EQ(ParseDecimal64("9223372036854775808"), INT64_MAX);
     EXPECT_EQ(ParseDecimal64("-99999999999999999999"), INT64_MIN);
+    EXPECT_EQ(ParseDecimal64("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(ParseDecimal64("-9223372036854775809"), INT64_MIN);
+    EXPECT_EQ(ParseDecimal64("000000000000000000000009223372036854775806x"), INT64_MAX - 1);
+    EXPECT_EQ(ParseDecimal64("999999999999999999"), 999999999999999999);
+    EXPECT_EQ(ParseDecimal64("9999999999999999999"), INT64_MAX);
     EXPECT_EQ(ParseDecimal32("-3000000000"), INT32_MIN);
     EXPECT_EQ(ParseDecimal32("\t 7 8"), 7);
     EXPECT_EQ(ParseDecimal32("-"), 0);
