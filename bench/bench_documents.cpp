@@ -3,7 +3,7 @@
 // 4 members. Benchmarks named BM_Ref_* are the reference of their document
 // (the part after '/'); scripts/run-benchmarks prints the others as ratios to it.
 #include "core/store/PropParser.h"
-#include "core/stream/InputStream.h"
+#include "core/stream/TextInputStream.h"
 #include "core/xml/AttributeList.h"
 #include "core/xml/DocumentHandler.h"
 #include "core/xml/SimpleXMLParser.h"
@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -149,26 +148,9 @@ public:
     size_t m_bytes = 0;
 };
 
-// The document read in place, as CPropParser::Parse reads it: a CMemInputStream
-// would first copy it, and the reader alone would be charged for work Parse never does.
-class CTextStream : public CInputStream {
-public:
-    explicit CTextStream(const std::string& text) : m_text(text) {}
-
-    int Read(void* buffer, int count) override {
-        const std::size_t n = std::min(static_cast<std::size_t>(std::max(count, 0)), m_text.size() - m_offset);
-        std::memcpy(buffer, m_text.data() + m_offset, n);
-        m_offset += n;
-        return static_cast<int>(n);
-    }
-
-private:
-    const std::string& m_text;
-    std::size_t m_offset = 0;
-};
-
 size_t ParseSimple(const std::string& text) {
-    CTextStream stream(text);
+    // In place, as CPropParser::Parse reads: a copy would charge the reader alone for work Parse never does.
+    CTextInputStream stream(text.data(), text.size());
     CCountingHandler handler;
     CSimpleXMLParser parser;
     parser.setDocumentHandler(&handler);

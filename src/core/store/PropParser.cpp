@@ -3,7 +3,7 @@
 #include "core/base/FieldText.h"
 #include "core/stream/BinToHexOutputStream.h"
 #include "core/stream/HexToBinInputStream.h"
-#include "core/stream/InputStream.h"
+#include "core/stream/TextInputStream.h"
 #include "core/stream/MemOutputStream.h"
 #include "core/xml/AttributeList.h"
 #include "core/xml/SimpleXMLParser.h"
@@ -49,25 +49,6 @@ template <std::size_t N> void SetText(char (&field)[N], const char* value) {
     else
         CopyField(field, UnescapeAttribute(value));
 }
-
-// The caller's text, read in place: copying a note body only to read it once
-// would cost as much as the reading.
-class CTextInputStream : public CInputStream {
-public:
-    CTextInputStream(const char* text, std::size_t length) : m_next(text), m_end(text + length) {}
-
-    int Read(void* buffer, int count) override {
-        const auto n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)),
-                                                              static_cast<std::size_t>(m_end - m_next)));
-        std::memcpy(buffer, m_next, static_cast<std::size_t>(n));
-        m_next += n;
-        return n;
-    }
-
-private:
-    const char* m_next;
-    const char* m_end;
-};
 
 std::int32_t ClampToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
