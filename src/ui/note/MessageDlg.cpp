@@ -39,7 +39,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <optional>
 
 Q_LOGGING_CATEGORY(lcNote, "quillet.note", QtInfoMsg)
 
@@ -414,19 +413,17 @@ void CMessageDlg::Show(ShowCommand command) {
 void CMessageDlg::setVisible(bool visible) {
     const bool showing = visible && !isVisible();
     WId hinted = 0;
-    std::optional<taskbarhint::CQuietMap> quiet;
     if (showing) {
         taskbarhint::SkipTaskbar(this, false);
         hinted = windowHandle() != nullptr ? windowHandle()->winId() : 0;
         if (testAttribute(Qt::WA_ShowWithoutActivating))
-            quiet.emplace(this);
+            m_quietMap.emplace(this);
         else
             taskbarhint::AllowFocusOnMap(this);
     }
-    m_quietMap = quiet ? &*quiet : nullptr;
     QWidget::setVisible(visible);
-    m_quietMap = nullptr;
-    quiet.reset();
+    if (showing)
+        m_quietMap.reset();
     // The platform may have re-created the native window while showing it (a
     // changed top-most flag does); that one is mapped already.
     if (showing && windowHandle() != nullptr && windowHandle()->winId() != hinted)
@@ -438,7 +435,7 @@ void CMessageDlg::showEvent(QShowEvent* event) {
     if (!event->spontaneous() && !m_reflagging)
         ShownChanged(true);
     // The platform maps the window right after this event.
-    if (!event->spontaneous() && m_quietMap != nullptr)
+    if (!event->spontaneous() && m_quietMap)
         m_quietMap->Hold();
 }
 

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CMessageEventHandler;
@@ -210,8 +211,8 @@ private:
     bool m_loading = false;
     bool m_shown = false;
     bool m_reflagging = false;
-    // Set while this window is being shown without activation.
-    taskbarhint::CQuietMap* m_quietMap = nullptr;
+    // Present while this window is being shown without activation.
+    std::optional<taskbarhint::CQuietMap> m_quietMap;
     int m_nestedRuns = 0;
     bool m_disposed = false;
     QPoint m_lastPos;
