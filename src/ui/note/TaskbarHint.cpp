@@ -34,6 +34,12 @@ xcb_connection_t* Connection() {
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
+// The platform window's id, or 0 without one: it can differ from the widget's
+// cached id after a re-creation.
+xcb_window_t NativeId(const QWidget* window) {
+    return window->windowHandle() != nullptr ? static_cast<xcb_window_t>(window->windowHandle()->winId()) : 0;
+}
+
 xcb_atom_t UserTimeAtom(xcb_connection_t* connection) {
     static const xcb_atom_t atom = Atom(connection, "_NET_WM_USER_TIME");
     return atom;
@@ -55,8 +61,7 @@ void SkipTaskbar(QWidget* window, bool mapped) {
     // them back, which is a round trip to the server for every note shown.
     const bool fresh = !window->testAttribute(Qt::WA_WState_Created);
     window->winId(); // creates the native window when there is none yet
-    // The platform window's id: it can differ from the widget's cached one after a re-creation.
-    const auto id = static_cast<xcb_window_t>(window->windowHandle()->winId());
+    const xcb_window_t id = NativeId(window);
     if (mapped) {
         xcb_client_message_event_t event;
         std::memset(&event, 0, sizeof event);
@@ -118,9 +123,8 @@ CQuietMap::~CQuietMap() {
     if (connection == nullptr)
         return;
     const xcb_atom_t userTime = UserTimeAtom(connection);
-    if (userTime != XCB_ATOM_NONE && m_window->windowHandle() != nullptr) {
-        // The id after the map: showing may have re-created the native window.
-        const auto id = static_cast<xcb_window_t>(m_window->windowHandle()->winId());
+    // The id after the map: showing may have re-created the native window.
+    if (const xcb_window_t id = NativeId(m_window); userTime != XCB_ATOM_NONE && id != 0) {
         const std::uint32_t never = 0;
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, userTime, XCB_ATOM_CARDINAL, 32, 1, &never);
     }
@@ -131,10 +135,9 @@ CQuietMap::~CQuietMap() {
 
 void AllowFocusOnMap(QWidget* window) {
     xcb_connection_t* connection = Connection();
-    if (connection == nullptr || window->windowHandle() == nullptr || UserTimeAtom(connection) == XCB_ATOM_NONE)
+    if (connection == nullptr || NativeId(window) == 0 || UserTimeAtom(connection) == XCB_ATOM_NONE)
         return;
-    xcb_delete_property(connection, static_cast<xcb_window_t>(window->windowHandle()->winId()),
-                        UserTimeAtom(connection));
+    xcb_delete_property(connection, NativeId(window), UserTimeAtom(connection));
 }
 #else
 void SkipTaskbar(QWidget*, bool) {}
