@@ -16,6 +16,7 @@
 #include "ui/common/SoundPort.h"
 #include "ui/dialogs/FontDlg.h"
 #include "ui/dialogs/PropertyDlg.h"
+#include "ui/note/TaskbarHint.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -416,14 +417,8 @@ void CMessageDlg::setVisible(bool visible) {
     if (showing) {
         taskbarhint::SkipTaskbar(this, false);
         hinted = windowHandle() != nullptr ? windowHandle()->winId() : 0;
-        if (testAttribute(Qt::WA_ShowWithoutActivating))
-            m_quietMap.emplace(this);
-        else
-            taskbarhint::AllowFocusOnMap(this);
     }
     QWidget::setVisible(visible);
-    if (showing)
-        m_quietMap.reset();
     // The platform may have re-created the native window while showing it (a
     // changed top-most flag does); that one is mapped already.
     if (showing && windowHandle() != nullptr && windowHandle()->winId() != hinted)
@@ -434,9 +429,6 @@ void CMessageDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous() && !m_reflagging)
         ShownChanged(true);
-    // The platform maps the window right after this event.
-    if (!event->spontaneous() && m_quietMap)
-        m_quietMap->Hold();
 }
 
 void CMessageDlg::hideEvent(QHideEvent* event) {

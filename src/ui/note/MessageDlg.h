@@ -5,7 +5,6 @@
 #include "core/note/StyledText.h"
 #include "core/store/MessageWindow.h"
 #include "ui/note/NoteContext.h"
-#include "ui/note/TaskbarHint.h"
 
 #include <QLoggingCategory>
 #include <QPoint>
@@ -16,7 +15,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class CMessageEventHandler;
@@ -211,8 +209,6 @@ private:
     bool m_loading = false;
     bool m_shown = false;
     bool m_reflagging = false;
-    // Present while this window is being shown without activation.
-    std::optional<taskbarhint::CQuietMap> m_quietMap;
     int m_nestedRuns = 0;
     bool m_disposed = false;
     QPoint m_lastPos;

@@ -29,28 +29,13 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
     return atom;
 }
 
-xcb_connection_t* Connection() {
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-// The platform window's id, or 0 without one: it can differ from the widget's
-// cached id after a re-creation.
-xcb_window_t NativeId(const QWidget* window) {
-    return window->windowHandle() != nullptr ? static_cast<xcb_window_t>(window->windowHandle()->winId()) : 0;
-}
-
-xcb_atom_t UserTimeAtom(xcb_connection_t* connection) {
-    static const xcb_atom_t atom = Atom(connection, "_NET_WM_USER_TIME");
-    return atom;
-}
-
 } // namespace
 
 void SkipTaskbar(QWidget* window, bool mapped) {
-    xcb_connection_t* connection = Connection();
-    if (connection == nullptr)
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr)
         return;
+    xcb_connection_t* connection = x11->connection();
     static const xcb_atom_t state = Atom(connection, "_NET_WM_STATE");
     static const xcb_atom_t skipTaskbar = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     static const xcb_atom_t skipPager = Atom(connection, "_NET_WM_STATE_SKIP_PAGER");
@@ -61,7 +46,8 @@ void SkipTaskbar(QWidget* window, bool mapped) {
     // them back, which is a round trip to the server for every note shown.
     const bool fresh = !window->testAttribute(Qt::WA_WState_Created);
     window->winId(); // creates the native window when there is none yet
-    const xcb_window_t id = NativeId(window);
+    // The platform window's id: it can differ from the widget's cached one after a re-creation.
+    const auto id = static_cast<xcb_window_t>(window->windowHandle()->winId());
     if (mapped) {
         xcb_client_message_event_t event;
         std::memset(&event, 0, sizeof event);
@@ -107,44 +93,8 @@ void SkipTaskbar(QWidget* window, bool mapped) {
         xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, count, added);
     xcb_flush(connection);
 }
-
-CQuietMap::CQuietMap(QWidget* window) : m_window(window) {}
-
-void CQuietMap::Hold() {
-    xcb_connection_t* connection = Connection();
-    if (connection == nullptr || m_held || qEnvironmentVariableIsSet("QT_XCB_NO_GRAB_SERVER"))
-        return;
-    xcb_grab_server(connection);
-    m_held = true;
-}
-
-CQuietMap::~CQuietMap() {
-    xcb_connection_t* connection = Connection();
-    if (connection == nullptr)
-        return;
-    const xcb_atom_t userTime = UserTimeAtom(connection);
-    // The id after the map: showing may have re-created the native window.
-    if (const xcb_window_t id = NativeId(m_window); userTime != XCB_ATOM_NONE && id != 0) {
-        const std::uint32_t never = 0;
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, userTime, XCB_ATOM_CARDINAL, 32, 1, &never);
-    }
-    if (m_held)
-        xcb_ungrab_server(connection);
-    xcb_flush(connection);
-}
-
-void AllowFocusOnMap(QWidget* window) {
-    xcb_connection_t* connection = Connection();
-    if (connection == nullptr || NativeId(window) == 0 || UserTimeAtom(connection) == XCB_ATOM_NONE)
-        return;
-    xcb_delete_property(connection, NativeId(window), UserTimeAtom(connection));
-}
 #else
 void SkipTaskbar(QWidget*, bool) {}
-CQuietMap::CQuietMap(QWidget* window) : m_window(window) {}
-CQuietMap::~CQuietMap() = default;
-void CQuietMap::Hold() {}
-void AllowFocusOnMap(QWidget*) {}
 #endif
 
 } // namespace taskbarhint
