@@ -106,6 +106,7 @@ e2e_setup() {
     local display
     display=$(e2e_free_display) || e2e_fail "no free X display"
     Xvfb ":$display" -screen 0 "$E2E_SCREEN" -nolisten tcp -noreset >"$E2E_DIR/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
     E2E_PIDS+=($!)
     export DISPLAY=":$display"
     e2e_wait "xdpyinfo" 10 || e2e_fail "Xvfb did not start on $DISPLAY"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# kill -9 right after a note was saved loses nothing that was saved.
+# kill -9 right after a note was saved loses nothing that was saved; the X
+# server going away loses nothing that was typed.
 QUILLET=$1
 . "$(dirname "$0")/harness.sh"
 . "$(dirname "$0")/app_helpers.sh"
@@ -19,5 +20,16 @@ e2e_start_program "$QUILLET"
 e2e_wait '[ "$(app_note_count)" -eq 1 ]' 10 || e2e_fail "the note did not come back"
 [[ $(app_note_text "$file") == *"survives a hard kill"* ]] || e2e_fail "text lost"
 e2e_screenshot after-kill
-e2e_stop_program
+
+# The X server going away, as at the end of many sessions, with an edit not
+# yet saved (the quiet time is a minute): the edit is kept, and the program
+# ends with Qt's status, not a crash.
+app_click_window "$(app_note_windows | awk '{ print $1 }')" 1
+xdotool type --delay 40 "and the display"
+sleep 0.5
+kill "$E2E_XVFB_PID"
+wait "$E2E_PROGRAM_PID"
+status=$?
+[ "$status" -eq 1 ] || e2e_fail "the program ended with status $status when the display went away"
+[[ $(app_note_text "$file") == *"and the display"* ]] || e2e_fail "the edit was lost with the display"
 e2e_pass
