@@ -20,7 +20,9 @@ enum { kMaxWindows = 4096, kBig = 64, kTimeoutMs = 60000, kFilePollMs = 5 };
 
 struct tracked {
     xcb_window_t id;
-    int pid; /* 0 until the window has _NET_WM_PID */
+    int pid;       /* 0 until the window has _NET_WM_PID */
+    int ask_pid;   /* the property may have changed since it was last read */
+    int ready;     /* counted as viewable and big; kept until an event says otherwise */
 };
 
 static struct tracked windows[kMaxWindows];
@@ -63,9 +65,26 @@ static void track(xcb_connection_t* c, xcb_window_t id) {
         return;
     windows[window_count].id = id;
     windows[window_count].pid = 0;
+    windows[window_count].ask_pid = 1; /* once after the selection, then on change */
+    windows[window_count].ready = 0;
     ++window_count;
-    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c, id, XCB_CW_EVENT_MASK, &mask);
+}
+
+static struct tracked* find(xcb_window_t id) {
+    int i;
+    for (i = 0; i < window_count; ++i)
+        if (windows[i].id == id)
+            return &windows[i];
+    return NULL;
+}
+
+/* An unmap or reparent anywhere can hide a window counted before. */
+static void forget_ready(void) {
+    int i;
+    for (i = 0; i < window_count; ++i)
+        windows[i].ready = 0;
 }
 
 static void untrack(xcb_window_t id) {
@@ -78,37 +97,42 @@ static void untrack(xcb_window_t id) {
     }
 }
 
-/* The program's big viewable windows, asked for all windows at once. */
+/* The program's big viewable windows. Only what may have changed is asked,
+ * all at once: the observer must not load the X server it measures through. */
 static int count_ready(xcb_connection_t* c, xcb_atom_t pid_atom, pid_t pid) {
     static xcb_get_property_cookie_t pids[kMaxWindows];
     static xcb_get_window_attributes_cookie_t attributes[kMaxWindows];
     static xcb_get_geometry_cookie_t geometries[kMaxWindows];
+    static int asked[kMaxWindows];
     int i, n = 0;
     for (i = 0; i < window_count; ++i) {
-        if (windows[i].pid == 0)
-            pids[i] = xcb_get_property(c, 0, windows[i].id, pid_atom, XCB_ATOM_CARDINAL, 0, 1);
-        if (windows[i].pid == 0 || windows[i].pid == pid) {
-            attributes[i] = xcb_get_window_attributes(c, windows[i].id);
-            geometries[i] = xcb_get_geometry(c, windows[i].id);
+        struct tracked* w = &windows[i];
+        if (w->ask_pid)
+            pids[i] = xcb_get_property(c, 0, w->id, pid_atom, XCB_ATOM_CARDINAL, 0, 1);
+        asked[i] = !w->ready && (w->ask_pid || w->pid == pid);
+        if (asked[i]) {
+            attributes[i] = xcb_get_window_attributes(c, w->id);
+            geometries[i] = xcb_get_geometry(c, w->id);
         }
     }
     for (i = 0; i < window_count; ++i) {
-        const int asked = windows[i].pid == 0 || windows[i].pid == pid;
-        if (windows[i].pid == 0) {
+        struct tracked* w = &windows[i];
+        if (w->ask_pid) {
+            w->ask_pid = 0;
             xcb_get_property_reply_t* p = xcb_get_property_reply(c, pids[i], NULL);
             if (p != NULL && p->format == 32 && xcb_get_property_value_length(p) == 4)
-                windows[i].pid = (int)*(uint32_t*)xcb_get_property_value(p);
+                w->pid = (int)*(uint32_t*)xcb_get_property_value(p);
             free(p);
         }
-        if (!asked)
-            continue;
-        xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, attributes[i], NULL);
-        xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, geometries[i], NULL);
-        if (a != NULL && g != NULL && windows[i].pid == pid && a->map_state == XCB_MAP_STATE_VIEWABLE &&
-            (g->width > kBig || g->height > kBig))
-            ++n;
-        free(a);
-        free(g);
+        if (asked[i]) {
+            xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(c, attributes[i], NULL);
+            xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, geometries[i], NULL);
+            w->ready = a != NULL && g != NULL && w->pid == pid && a->map_state == XCB_MAP_STATE_VIEWABLE &&
+                       (g->width > kBig || g->height > kBig);
+            free(a);
+            free(g);
+        }
+        n += w->ready;
     }
     return n;
 }
@@ -163,9 +187,29 @@ int main(int argc, char** argv) {
                 untrack(((const xcb_destroy_notify_event_t*)e)->window);
                 dirty = 1;
                 break;
-            case XCB_MAP_NOTIFY:
+            case XCB_PROPERTY_NOTIFY: {
+                const xcb_property_notify_event_t* property = (const xcb_property_notify_event_t*)e;
+                struct tracked* w = property->atom == pid_atom ? find(property->window) : NULL;
+                if (w != NULL) {
+                    w->ask_pid = 1;
+                    w->ready = 0;
+                    dirty = 1;
+                }
+                break;
+            }
+            case XCB_CONFIGURE_NOTIFY: {
+                struct tracked* w = find(((const xcb_configure_notify_event_t*)e)->window);
+                if (w != NULL)
+                    w->ready = 0;
+                dirty = 1;
+                break;
+            }
             case XCB_UNMAP_NOTIFY:
-            case XCB_CONFIGURE_NOTIFY:
+            case XCB_REPARENT_NOTIFY:
+                forget_ready();
+                dirty = 1;
+                break;
+            case XCB_MAP_NOTIFY:
                 dirty = 1;
                 break;
             default:
