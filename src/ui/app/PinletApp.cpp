@@ -279,7 +279,7 @@ bool CPinletApp::SaveSettings() {
 bool CPinletApp::SaveModifiedMessages() {
     if (!m_keeper)
         return false;
-    const bool cursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    const bool cursor = !m_displayGone && qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     if (cursor)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const bool saved = m_keeper->SaveModified();
@@ -300,6 +300,11 @@ bool CPinletApp::SaveAllModified(bool interactive) {
         m_keeper->ReportSaveFailure();
     m_keeper->SetInteractive(before);
     return settings && notes;
+}
+
+void CPinletApp::SaveAllModifiedWithoutDisplay() {
+    m_displayGone = true;
+    SaveAllModified(false);
 }
 
 // ---- network ----------------------------------------------------------------

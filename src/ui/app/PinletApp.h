@@ -118,6 +118,8 @@ public:
     // Settings, then every modified note. Interactive: failures are shown;
     // otherwise (a signal, the session ending) they are only logged.
     bool SaveAllModified(bool interactive = true);
+    // The same without a word to the display, which is gone.
+    void SaveAllModifiedWithoutDisplay();
     // Writes the settings file; shows message 57695 when it fails, since the
     // changes would otherwise be gone at the next start without a word.
     bool SaveSettings();
@@ -261,6 +263,7 @@ private:
     QTimer m_trayTimer;
     bool m_started = false;
     bool m_exited = false;
+    bool m_displayGone = false;
     std::function<void(const QUrl&)> m_urlOpener;
     CAppPropSheet* m_propSheet = nullptr; // while the property sheet is open
     // Notes on their way, by request id.

@@ -2,6 +2,7 @@
 #include "platform/InstanceLock.h"
 #include "ui/app/CommandSender.h"
 #include "ui/app/CommandService.h"
+#include "ui/app/DisplayLoss.h"
 #include "ui/app/PinletApp.h"
 #include "ui/app/QuitSignals.h"
 
@@ -14,7 +15,6 @@
 #include <QTranslator>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -56,21 +56,6 @@ int SendCommand(int& argc, char** argv, const char* method, const char* what) {
         return 0;
     std::fprintf(stderr, "quillet: %s: %s\n", what, qPrintable(error));
     return 1;
-}
-
-// Set while the event loop runs: an exit() from inside it is not ours.
-CPinletApp* g_running = nullptr;
-
-// Qt ends the process with exit(1) when the X server goes away, which is how
-// many X sessions end. That is the session's end for the notes too: what was
-// typed is saved, and the process ends before static destructors take the
-// note windows down behind a display that is gone.
-void SaveOnForeignExit() {
-    if (g_running == nullptr)
-        return;
-    g_running->SaveAllModified(false);
-    std::fflush(nullptr);
-    std::_Exit(1);
 }
 
 } // namespace
@@ -148,12 +133,8 @@ int main(int argc, char** argv) {
     // Taken only once the program can serve commands: a sender waits for it.
     CCommandService commands(pinlet);
     commands.Register();
-    g_running = &pinlet;
-    // Exit handlers run last registered first: this one comes before those of
-    // everything start-up made.
-    std::atexit(SaveOnForeignExit);
+    CDisplayLoss displayLoss([&pinlet] { pinlet.SaveAllModifiedWithoutDisplay(); });
     const int status = QApplication::exec();
-    g_running = nullptr;
     commands.Unregister();
     pinlet.ExitInstance();
     return status;
