@@ -84,6 +84,7 @@ int CNoteKeeper::Create(const std::string& text) {
 
 int CNoteKeeper::Receive(const CInboundSlot::Item& item) {
     int id = 0;
+    m_lastSaved = 0;
     if (item.Command == CInboundSlot::kPlainText) {
         id = m_store.AddMessage(item.Bytes);
     } else if (item.Command == CInboundSlot::kNoteDocument) {
@@ -91,8 +92,10 @@ int CNoteKeeper::Receive(const CInboundSlot::Item& item) {
         if (id != 0)
             m_store.RaiseTopmost();
     }
-    // On disk before anything else can happen to it.
-    if (id != 0)
+    // On disk before anything else can happen to it. Showing a note window
+    // reports it changed, which saves it already: a second write would only
+    // leave a window for a crash to find its temporary file in.
+    if (id != 0 && m_lastSaved != id)
         SaveReporting(id);
     return id;
 }
@@ -111,6 +114,7 @@ bool CNoteKeeper::Save(int id) {
         return false;
     }
     m_unsaved.erase(id);
+    m_lastSaved = id;
     if (const auto origin = m_origins.find(id); origin != m_origins.end()) {
         const std::string name = origin->second;
         m_origins.erase(origin);

@@ -82,6 +82,7 @@ private:
     bool m_saving = false;
     bool m_reporting = false;
     std::set<int> m_unsaved;
+    int m_lastSaved = 0; // the note the last successful save wrote
     // Notes read from a file not named by their ID, until written under it.
     std::map<int, std::string> m_origins;
     // Files of the save folder that did not parse.
