@@ -522,13 +522,13 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
             m_groups.SetChangeEntireMessage(std::strcmp(v, "True") == 0 ? 1 : 0);
         break;
     case Tag::Group: {
+        KeepUnendedGroupProperty();
         const char* v = value("Name");
         m_groupName = v != nullptr ? Unescaped(v) : std::string();
         m_groupMembers.clear();
         // The list moves into the group table at the end tag; groups are small.
         m_groupMembers.reserve(8);
         m_inGroup = true;
-        m_groupHasProperty = false;
         break;
     }
     case Tag::Element:
@@ -563,24 +563,34 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
         break;
     case Tag::GroupProperty:
         m_inGroupProperty = false;
-        if (m_inGroup) {
-            m_groups.SetProperty(m_groupName, m_groupFont);
-            m_groupHasProperty = true;
-        }
+        if (m_inGroup)
+            m_groupProperty = m_groupFont;
         break;
     case Tag::Group:
         if (!m_inGroup)
             return;
-        m_groups.SetMembers(m_groupName, std::move(m_groupMembers));
-        m_groupMembers.clear();
         // Every group read from a document ends up with a property.
-        if (!m_groupHasProperty && !m_groups.HasProperty(m_groupName))
-            m_groups.SetProperty(m_groupName, m_font);
+        if (m_groupProperty)
+            m_groups.SetGroup(std::move(m_groupName), std::move(m_groupMembers), *m_groupProperty, false);
+        else
+            m_groups.SetGroup(std::move(m_groupName), std::move(m_groupMembers), m_font, true);
+        m_groupMembers.clear();
         m_inGroup = false;
+        m_groupProperty.reset();
         break;
     default:
         break;
     }
+}
+
+void CPropParser::CPropertyHandler::endDocument() {
+    KeepUnendedGroupProperty();
+}
+
+void CPropParser::CPropertyHandler::KeepUnendedGroupProperty() {
+    if (m_inGroup && m_groupProperty)
+        m_groups.SetProperty(m_groupName, *m_groupProperty);
+    m_groupProperty.reset();
 }
 
 int CPropParser::Parse(const char* text) {

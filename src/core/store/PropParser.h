@@ -4,6 +4,7 @@
 #include "core/store/Group.h"
 #include "core/xml/DocumentHandler.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
         void characters(const char* text, int length) override;
         void startElement(const char* name, const CAttributeList& attributes) override;
         void endElement(const char* name) override;
+        void endDocument() override;
 
         ApplicationProperty m_application;
         bool m_hasApplication = false;
@@ -40,8 +42,9 @@ public:
         std::string m_groupName;
         std::vector<GroupMember> m_groupMembers;
         bool m_inGroup = false;
-        // The current group's GroupProperty has ended: the group has a property.
-        bool m_groupHasProperty = false;
+        // The property of the current group once its GroupProperty has ended; it
+        // is recorded with the members at the group's end tag, in one search.
+        std::optional<FontProperty> m_groupProperty;
         bool m_inGroupProperty = false;
         // Not reset between groups: a GroupProperty lacking an element keeps the
         // value of the group before.
@@ -49,6 +52,8 @@ public:
 
     private:
         FontProperty& FontTarget() { return m_inGroupProperty ? m_groupFont : m_font; }
+        // Records the property of a group that ends without its end tag.
+        void KeepUnendedGroupProperty();
     };
 
     CPropParser() = default;
