@@ -17,7 +17,7 @@ public:
     // what an element missing from a present section yields.
     class CPropertyHandler : public CDocumentHandler {
     public:
-        CPropertyHandler();
+        CPropertyHandler() = default;
         ~CPropertyHandler() override = default;
 
         void characters(const char* text, int length) override;
@@ -25,13 +25,17 @@ public:
         void endElement(const char* name) override;
         void endDocument() override;
 
-        ApplicationProperty m_application;
+        // A record is made when the document first touches it: most documents
+        // lack most sections, and making every record cost a note document
+        // several times the reading of its elements.
+        ApplicationProperty& Application();
+        SheetProperty& Sheet();
+        NetworkProperty& Network();
+        InformProperty& Inform();
+
         bool m_hasApplication = false;
-        SheetProperty m_sheet;
         bool m_hasSheet = false;
-        NetworkProperty m_network;
         bool m_hasNetwork = false;
-        InformProperty m_inform;
         bool m_hasInform = false;
         FontProperty m_font;
         bool m_hasFont = false;
@@ -52,6 +56,11 @@ public:
 
     private:
         FontProperty& FontTarget() { return m_inGroupProperty ? m_groupFont : m_font; }
+
+        std::optional<ApplicationProperty> m_application;
+        std::optional<SheetProperty> m_sheet;
+        std::optional<NetworkProperty> m_network;
+        std::optional<InformProperty> m_inform;
         // Records the property of a group that ends without its end tag.
         void KeepUnendedGroupProperty();
     };
