@@ -37,15 +37,18 @@ void SetTime(std::int64_t& field, const char* value) {
 }
 
 // Most values hold no reference and are taken as they are, without a copy.
+// One scan finds both a reference and the end of the value.
 std::string Unescaped(const char* value) {
-    return std::strchr(value, '&') == nullptr ? std::string(value) : UnescapeAttribute(value);
+    const char* stop = strchrnul(value, '&');
+    return *stop == '\0' ? std::string(value, stop) : UnescapeAttribute(value);
 }
 
 template <std::size_t N> void SetText(char (&field)[N], const char* value) {
     if (value == nullptr)
         return;
-    if (std::strchr(value, '&') == nullptr)
-        CopyField(field, value);
+    const char* stop = strchrnul(value, '&');
+    if (*stop == '\0')
+        CopyField(field, std::string_view(value, static_cast<std::size_t>(stop - value)));
     else
         CopyField(field, UnescapeAttribute(value));
 }
@@ -373,7 +376,7 @@ void CPropParser::CPropertyHandler::characters(const char* text, int length) {
 }
 
 void CPropParser::CPropertyHandler::startElement(const char* name, const CAttributeList& attributes) {
-    auto value = [&attributes](const char* attribute) { return attributes.getValue(attribute); };
+    auto value = [&attributes](const auto& attribute) { return attributes.findValue(attribute); };
 
     switch (TagOf(name)) {
     // Application.
