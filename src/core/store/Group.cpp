@@ -2,52 +2,88 @@
 
 #include <algorithm>
 
+bool CGroup::HasGroup(const std::string& name) const {
+    const auto it = m_entries.find(name);
+    return it != m_entries.end() && it->second.isGroup;
+}
+
 bool CGroup::AddGroup(const std::string& name) {
-    return m_members.try_emplace(name).second;
+    Entry& entry = m_entries[name];
+    if (entry.isGroup)
+        return false;
+    entry.isGroup = true;
+    ++m_groupCount;
+    return true;
 }
 
 bool CGroup::RemoveGroup(const std::string& name) {
-    m_properties.erase(name);
-    return m_members.erase(name) != 0;
+    const auto it = m_entries.find(name);
+    if (it == m_entries.end())
+        return false;
+    const bool wasGroup = it->second.isGroup;
+    m_groupCount -= wasGroup ? 1 : 0;
+    m_entries.erase(it);
+    return wasGroup;
 }
 
 std::vector<std::string> CGroup::GetGroupNames() const {
     std::vector<std::string> names;
-    names.reserve(m_members.size());
-    for (const auto& entry : m_members)
-        names.push_back(entry.first);
+    names.reserve(static_cast<std::size_t>(m_groupCount));
+    for (const auto& entry : m_entries)
+        if (entry.second.isGroup)
+            names.push_back(entry.first);
     return names;
 }
 
 void CGroup::Clear() {
-    m_members.clear();
-    m_properties.clear();
+    m_entries.clear();
+    m_groupCount = 0;
     m_changeGroupProp = 0;
     m_changeEntireMessage = 0;
 }
 
 const std::vector<GroupMember>* CGroup::GetMembers(const std::string& name) const {
-    const auto it = m_members.find(name);
-    return it == m_members.end() ? nullptr : &it->second;
+    const auto it = m_entries.find(name);
+    return it == m_entries.end() || !it->second.isGroup ? nullptr : &it->second.members;
 }
 
 void CGroup::SetMembers(const std::string& name, std::vector<GroupMember> members) {
-    m_members[name] = std::move(members);
+    Entry& entry = m_entries[name];
+    if (!entry.isGroup) {
+        entry.isGroup = true;
+        ++m_groupCount;
+    }
+    entry.members = std::move(members);
+}
+
+void CGroup::SetGroup(std::string name, std::vector<GroupMember> members, const GroupProperty& property,
+                      bool keepProperty) {
+    Entry& entry = m_entries.try_emplace(std::move(name)).first->second;
+    if (!entry.isGroup) {
+        entry.isGroup = true;
+        ++m_groupCount;
+    }
+    entry.members = std::move(members);
+    if (!keepProperty || !entry.property)
+        entry.property = property;
 }
 
 bool CGroup::AddMember(const std::string& name, int id, const std::string& title) {
-    const auto it = m_members.find(name);
-    if (it == m_members.end() || HasMember(name, id))
+    const auto it = m_entries.find(name);
+    if (it == m_entries.end() || !it->second.isGroup)
         return false;
-    it->second.push_back(GroupMember{id, title});
+    auto& members = it->second.members;
+    if (std::any_of(members.begin(), members.end(), [id](const GroupMember& m) { return m.ID == id; }))
+        return false;
+    members.push_back(GroupMember{id, title});
     return true;
 }
 
 bool CGroup::RemoveMember(const std::string& name, int id) {
-    const auto it = m_members.find(name);
-    if (it == m_members.end())
+    const auto it = m_entries.find(name);
+    if (it == m_entries.end())
         return false;
-    auto& members = it->second;
+    auto& members = it->second.members;
     const auto member = std::find_if(members.begin(), members.end(), [id](const GroupMember& m) { return m.ID == id; });
     if (member == members.end())
         return false;
@@ -62,37 +98,54 @@ bool CGroup::HasMember(const std::string& name, int id) const {
 }
 
 void CGroup::RenameMember(int id, const std::string& title) {
-    for (auto& entry : m_members)
-        for (auto& member : entry.second)
+    for (auto& entry : m_entries)
+        for (auto& member : entry.second.members)
             if (member.ID == id)
                 member.Title = title;
 }
 
 void CGroup::RemoveMemberEverywhere(int id) {
-    for (auto& entry : m_members)
-        std::erase_if(entry.second, [id](const GroupMember& m) { return m.ID == id; });
+    for (auto& entry : m_entries)
+        std::erase_if(entry.second.members, [id](const GroupMember& m) { return m.ID == id; });
 }
 
 std::vector<std::string> CGroup::GetGroupsOf(int id) const {
     std::vector<std::string> names;
-    for (const auto& entry : m_members)
-        if (std::any_of(entry.second.begin(), entry.second.end(), [id](const GroupMember& m) { return m.ID == id; }))
+    for (const auto& entry : m_entries) {
+        const auto& members = entry.second.members;
+        if (std::any_of(members.begin(), members.end(), [id](const GroupMember& m) { return m.ID == id; }))
             names.push_back(entry.first);
+    }
     return names;
 }
 
 std::optional<GroupProperty> CGroup::GetProperty(const std::string& name) const {
-    const auto it = m_properties.find(name);
-    if (it == m_properties.end())
+    const auto it = m_entries.find(name);
+    if (it == m_entries.end())
         return std::nullopt;
-    return it->second;
+    return it->second.property;
+}
+
+bool CGroup::HasProperty(const std::string& name) const {
+    const auto it = m_entries.find(name);
+    return it != m_entries.end() && it->second.property.has_value();
 }
 
 void CGroup::SetProperty(const std::string& name, const GroupProperty& property) {
-    m_properties[name] = property;
+    m_entries[name].property = property;
+}
+
+void CGroup::RemoveProperty(const std::string& name) {
+    const auto it = m_entries.find(name);
+    if (it == m_entries.end())
+        return;
+    if (it->second.isGroup)
+        it->second.property.reset();
+    else
+        m_entries.erase(it);
 }
 
 bool operator==(const CGroup& a, const CGroup& b) {
-    return a.m_members == b.m_members && a.m_properties == b.m_properties &&
-           a.m_changeGroupProp == b.m_changeGroupProp && a.m_changeEntireMessage == b.m_changeEntireMessage;
+    return a.m_entries == b.m_entries && a.m_changeGroupProp == b.m_changeGroupProp &&
+           a.m_changeEntireMessage == b.m_changeEntireMessage;
 }

@@ -30,20 +30,23 @@ public:
     virtual ~CGroup() = default;
 
     // Groups.
-    bool HasGroup(const std::string& name) const { return m_members.count(name) != 0; }
+    bool HasGroup(const std::string& name) const;
     // Creates an empty group; false when it exists already.
     bool AddGroup(const std::string& name);
     // Removes the group with its members and its property; false when unknown.
     bool RemoveGroup(const std::string& name);
     std::vector<std::string> GetGroupNames() const;
-    int GetGroupCount() const { return static_cast<int>(m_members.size()); }
-    bool IsEmpty() const { return m_members.empty() && m_properties.empty(); }
+    int GetGroupCount() const { return m_groupCount; }
+    bool IsEmpty() const { return m_entries.empty(); }
     void Clear();
 
     // Members. Null when the group does not exist.
     const std::vector<GroupMember>* GetMembers(const std::string& name) const;
     // Replaces the member list, creating the group when needed.
     void SetMembers(const std::string& name, std::vector<GroupMember> members);
+    // SetMembers and SetProperty in one look-up, as a document read needs it for
+    // every group; with keepProperty a property the name has already stays.
+    void SetGroup(std::string name, std::vector<GroupMember> members, const GroupProperty& property, bool keepProperty);
     // Appends a member; false when the group does not exist or already holds the ID.
     bool AddMember(const std::string& name, int id, const std::string& title);
     // Removes the first member with this ID; false when there is none.
@@ -58,9 +61,9 @@ public:
 
     // Properties.
     std::optional<GroupProperty> GetProperty(const std::string& name) const;
-    bool HasProperty(const std::string& name) const { return m_properties.count(name) != 0; }
+    bool HasProperty(const std::string& name) const;
     void SetProperty(const std::string& name, const GroupProperty& property);
-    void RemoveProperty(const std::string& name) { m_properties.erase(name); }
+    void RemoveProperty(const std::string& name);
 
     // Apply a group's property to a note when it is put into the group.
     int GetChangeGroupProp() const { return m_changeGroupProp; }
@@ -72,8 +75,19 @@ public:
     friend bool operator==(const CGroup& a, const CGroup& b);
 
 private:
-    std::map<std::string, std::vector<GroupMember>> m_members;
-    std::map<std::string, GroupProperty> m_properties;
+    // A name's group and property share one entry, so that reading a group
+    // costs one search. An entry is a group, has a property, or both; one that
+    // is no group has no members.
+    struct Entry {
+        std::vector<GroupMember> members;
+        std::optional<GroupProperty> property;
+        bool isGroup = false;
+
+        friend bool operator==(const Entry&, const Entry&) = default;
+    };
+
+    std::map<std::string, Entry> m_entries;
+    int m_groupCount = 0;
     int m_changeGroupProp = 0;
     int m_changeEntireMessage = 0;
 };

@@ -37,15 +37,18 @@ void SetTime(std::int64_t& field, const char* value) {
 }
 
 // Most values hold no reference and are taken as they are, without a copy.
+// One scan finds both a reference and the end of the value.
 std::string Unescaped(const char* value) {
-    return std::strchr(value, '&') == nullptr ? std::string(value) : UnescapeAttribute(value);
+    const char* stop = strchrnul(value, '&');
+    return *stop == '\0' ? std::string(value, stop) : UnescapeAttribute(value);
 }
 
 template <std::size_t N> void SetText(char (&field)[N], const char* value) {
     if (value == nullptr)
         return;
-    if (std::strchr(value, '&') == nullptr)
-        CopyField(field, value);
+    const char* stop = strchrnul(value, '&');
+    if (*stop == '\0')
+        CopyField(field, std::string_view(value, static_cast<std::size_t>(stop - value)));
     else
         CopyField(field, UnescapeAttribute(value));
 }
@@ -112,20 +115,10 @@ template <std::size_t N> Tag Match(const char* name, const char (&expected)[N], 
     return std::memcmp(name, expected, N - 1) == 0 ? tag : Tag::Other;
 }
 
-// The longest name of the vocabulary; anything longer is none of them.
-constexpr std::size_t kLongestName = sizeof "ApplicationProperty" - 1;
-
-// Names are a few bytes long: counting them in line beats a call of strlen, and
-// the count stops past the longest name.
-std::size_t NameLength(const char* name) {
-    std::size_t length = 0;
-    while (length <= kLongestName && name[length] != '\0')
-        ++length;
-    return length;
-}
-
+// The library's strlen reads names many bytes at once; a count in line took a
+// branch per byte, and mispredicted the last.
 Tag TagOf(const char* name) {
-    switch (NameLength(name)) {
+    switch (std::strlen(name)) {
     case 4:
         switch (name[0]) {
         case 'F':
@@ -329,11 +322,29 @@ void WriteBody(CDocumentWriter& w, const std::string& body) {
 
 } // namespace
 
-CPropParser::CPropertyHandler::CPropertyHandler() {
-    // A present section starts from the records' defaults, apart from these.
-    m_sheet.AutoResize = 0;
-    m_inform.Sound = 0;
-    m_inform.Topmost = 0;
+// A present section starts from the records' defaults, apart from a few.
+
+ApplicationProperty& CPropParser::CPropertyHandler::Application() {
+    return m_application ? *m_application : m_application.emplace();
+}
+
+SheetProperty& CPropParser::CPropertyHandler::Sheet() {
+    if (!m_sheet)
+        m_sheet.emplace().AutoResize = 0;
+    return *m_sheet;
+}
+
+NetworkProperty& CPropParser::CPropertyHandler::Network() {
+    return m_network ? *m_network : m_network.emplace();
+}
+
+InformProperty& CPropParser::CPropertyHandler::Inform() {
+    if (!m_inform) {
+        InformProperty& inform = m_inform.emplace();
+        inform.Sound = 0;
+        inform.Topmost = 0;
+    }
+    return *m_inform;
 }
 
 void CPropParser::CPropertyHandler::characters(const char* text, int length) {
@@ -355,7 +366,7 @@ void CPropParser::CPropertyHandler::characters(const char* text, int length) {
 }
 
 void CPropParser::CPropertyHandler::startElement(const char* name, const CAttributeList& attributes) {
-    auto value = [&attributes](const char* attribute) { return attributes.getValue(attribute); };
+    auto value = [&attributes](const auto& attribute) { return attributes.findValue(attribute); };
 
     switch (TagOf(name)) {
     // Application.
@@ -363,35 +374,36 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
         m_hasApplication = true;
         break;
     case Tag::EnableStartup:
-        SetBool(m_application.EnableStartup, value("Bool"));
+        SetBool(Application().EnableStartup, value("Bool"));
         break;
     case Tag::SavePath:
-        SetText(m_application.SavePath, value("Path"));
+        SetText(Application().SavePath, value("Path"));
         break;
     case Tag::OrderFlag:
-        SetInt(m_application.OrderFlag, value("Flag"));
+        SetInt(Application().OrderFlag, value("Flag"));
         break;
     case Tag::EnableOutOfWindow:
-        SetBool(m_application.EnableOutOfWindow, value("Bool"));
+        SetBool(Application().EnableOutOfWindow, value("Bool"));
         break;
     case Tag::MessageGap:
-        SetInt(m_application.MessageGap, value("Value"));
+        SetInt(Application().MessageGap, value("Value"));
         break;
     // Sheet.
     case Tag::SheetProperty:
         m_hasSheet = true;
         break;
     case Tag::SheetTitle:
-        SetText(m_sheet.Title, value("Title"));
+        SetText(Sheet().Title, value("Title"));
         break;
     case Tag::SheetID:
-        SetInt(m_sheet.ID, value("ID"));
+        SetInt(Sheet().ID, value("ID"));
         break;
     case Tag::SheetDimension: {
-        std::int64_t x = m_sheet.Left;
-        std::int64_t y = m_sheet.Top;
-        std::int64_t width = static_cast<std::int64_t>(m_sheet.Right) - m_sheet.Left;
-        std::int64_t height = static_cast<std::int64_t>(m_sheet.Bottom) - m_sheet.Top;
+        SheetProperty& sheet = Sheet();
+        std::int64_t x = sheet.Left;
+        std::int64_t y = sheet.Top;
+        std::int64_t width = static_cast<std::int64_t>(sheet.Right) - sheet.Left;
+        std::int64_t height = static_cast<std::int64_t>(sheet.Bottom) - sheet.Top;
         if (const char* v = value("X"))
             x = ParseDecimal32(v);
         if (const char* v = value("Y"))
@@ -400,27 +412,27 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
             width = ParseDecimal32(v);
         if (const char* v = value("Height"))
             height = ParseDecimal32(v);
-        m_sheet.Left = ClampToInt32(x);
-        m_sheet.Top = ClampToInt32(y);
-        m_sheet.Right = ClampToInt32(x + width);
-        m_sheet.Bottom = ClampToInt32(y + height);
+        sheet.Left = ClampToInt32(x);
+        sheet.Top = ClampToInt32(y);
+        sheet.Right = ClampToInt32(x + width);
+        sheet.Bottom = ClampToInt32(y + height);
         break;
     }
     case Tag::SheetDisplay:
         if (const char* v = value("Bool"))
-            m_sheet.Hidden = std::strcmp(v, "False") == 0 ? 1 : 0;
+            Sheet().Hidden = std::strcmp(v, "False") == 0 ? 1 : 0;
         break;
     case Tag::TopWindow:
-        SetBool(m_sheet.TopWindow, value("Bool"));
+        SetBool(Sheet().TopWindow, value("Bool"));
         break;
     case Tag::AutoResize:
-        SetBool(m_sheet.AutoResize, value("Bool"));
+        SetBool(Sheet().AutoResize, value("Bool"));
         break;
     case Tag::MoveBar:
-        SetBool(m_sheet.MoveBar, value("Bool"));
+        SetBool(Sheet().MoveBar, value("Bool"));
         break;
     case Tag::ReadOnly:
-        SetBool(m_sheet.ReadOnly, value("Bool"));
+        SetBool(Sheet().ReadOnly, value("Bool"));
         break;
     // Fonts: the document's, or the current group's inside GroupProperty.
     case Tag::FontProperty:
@@ -450,64 +462,66 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
         m_hasNetwork = true;
         break;
     case Tag::AcceptConnection:
-        SetBool(m_network.AcceptConnection, value("Bool"));
+        SetBool(Network().AcceptConnection, value("Bool"));
         break;
     case Tag::EnableUPnP:
-        SetBool(m_network.EnableUPnP, value("Bool"));
+        SetBool(Network().EnableUPnP, value("Bool"));
         break;
     case Tag::ConfirmReceive:
-        SetBool(m_network.ConfirmReceive, value("Bool"));
+        SetBool(Network().ConfirmReceive, value("Bool"));
         break;
     case Tag::ConfirmExpire:
-        SetInt(m_network.ConfirmExpire, value("Time"));
+        SetInt(Network().ConfirmExpire, value("Time"));
         break;
     case Tag::ReceiveChannel:
-        SetText(m_network.Address, value("Address"));
+        SetText(Network().Address, value("Address"));
         if (const char* v = value("Port"))
-            m_network.Port = static_cast<std::uint16_t>(static_cast<std::uint32_t>(ParseDecimal32(v)) & 0xFFFF);
+            Network().Port = static_cast<std::uint16_t>(static_cast<std::uint32_t>(ParseDecimal32(v)) & 0xFFFF);
         break;
     case Tag::AcceptTransfer: {
-        SetBool(m_network.AcceptTransfer, value("Bool"));
+        SetBool(Network().AcceptTransfer, value("Bool"));
         const char* v = value("Bool");
         if (v != nullptr && std::strcmp(v, "True") == 0) {
-            SetText(m_network.User, value("User"));
-            SetText(m_network.Passwd, value("Passwd"));
+            SetText(Network().User, value("User"));
+            SetText(Network().Passwd, value("Passwd"));
         }
         break;
     }
     case Tag::AllowAll:
-        SetBool(m_network.AllowAll, value("Bool"));
+        SetBool(Network().AllowAll, value("Bool"));
         break;
     case Tag::NetworkInfo: {
         NetworkInfo info;
         SetText(info.Network, value("Network"));
         SetText(info.Mask, value("Mask"));
-        m_network.NetworkInfoList.push_back(info);
+        Network().NetworkInfoList.push_back(info);
         break;
     }
     // Reminder.
     case Tag::InformProperty:
         m_hasInform = true;
-        m_inform.Enabled = 1;
+        Inform().Enabled = 1;
         break;
-    case Tag::InformBy:
+    case Tag::InformBy: {
+        InformProperty& inform = Inform();
         if (const char* v = value("Method")) {
-            m_inform.ByDate = std::strcmp(v, "Date") == 0 ? 1 : 0;
-            m_inform.ByTime = m_inform.ByDate ? 0 : 1;
+            inform.ByDate = std::strcmp(v, "Date") == 0 ? 1 : 0;
+            inform.ByTime = inform.ByDate ? 0 : 1;
         }
-        SetTime(m_inform.FireTime, value("Param"));
-        SetTime(m_inform.StartTime, value("StartDate"));
+        SetTime(inform.FireTime, value("Param"));
+        SetTime(inform.StartTime, value("StartDate"));
         break;
+    }
     case Tag::InformSound:
-        SetBool(m_inform.Sound, value("Bool"));
-        SetText(m_inform.WavePath, value("WavePath"));
+        SetBool(Inform().Sound, value("Bool"));
+        SetText(Inform().WavePath, value("WavePath"));
         break;
     case Tag::InformTopmost:
-        SetBool(m_inform.Topmost, value("Bool"));
+        SetBool(Inform().Topmost, value("Bool"));
         break;
     case Tag::InformRepeat:
-        SetBool(m_inform.Repeat, value("Bool"));
-        SetInt(m_inform.Cycle, value("Cycle"));
+        SetBool(Inform().Repeat, value("Bool"));
+        SetInt(Inform().Cycle, value("Cycle"));
         break;
     // Groups.
     case Tag::GroupList:
@@ -522,13 +536,13 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
             m_groups.SetChangeEntireMessage(std::strcmp(v, "True") == 0 ? 1 : 0);
         break;
     case Tag::Group: {
+        KeepUnendedGroupProperty();
         const char* v = value("Name");
         m_groupName = v != nullptr ? Unescaped(v) : std::string();
         m_groupMembers.clear();
         // The list moves into the group table at the end tag; groups are small.
         m_groupMembers.reserve(8);
         m_inGroup = true;
-        m_groupHasProperty = false;
         break;
     }
     case Tag::Element:
@@ -563,24 +577,34 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
         break;
     case Tag::GroupProperty:
         m_inGroupProperty = false;
-        if (m_inGroup) {
-            m_groups.SetProperty(m_groupName, m_groupFont);
-            m_groupHasProperty = true;
-        }
+        if (m_inGroup)
+            m_groupProperty = m_groupFont;
         break;
     case Tag::Group:
         if (!m_inGroup)
             return;
-        m_groups.SetMembers(m_groupName, std::move(m_groupMembers));
-        m_groupMembers.clear();
         // Every group read from a document ends up with a property.
-        if (!m_groupHasProperty && !m_groups.HasProperty(m_groupName))
-            m_groups.SetProperty(m_groupName, m_font);
+        if (m_groupProperty)
+            m_groups.SetGroup(std::move(m_groupName), std::move(m_groupMembers), *m_groupProperty, false);
+        else
+            m_groups.SetGroup(std::move(m_groupName), std::move(m_groupMembers), m_font, true);
+        m_groupMembers.clear();
         m_inGroup = false;
+        m_groupProperty.reset();
         break;
     default:
         break;
     }
+}
+
+void CPropParser::CPropertyHandler::endDocument() {
+    KeepUnendedGroupProperty();
+}
+
+void CPropParser::CPropertyHandler::KeepUnendedGroupProperty() {
+    if (m_inGroup && m_groupProperty)
+        m_groups.SetProperty(m_groupName, *m_groupProperty);
+    m_groupProperty.reset();
 }
 
 int CPropParser::Parse(const char* text) {
@@ -600,19 +624,19 @@ int CPropParser::Parse(const char* text) {
         return result;
 
     if (handler.m_hasApplication) {
-        m_application = handler.m_application;
+        m_application = handler.Application();
         m_hasApplication = true;
     }
     if (handler.m_hasSheet) {
-        m_sheet = handler.m_sheet;
+        m_sheet = handler.Sheet();
         m_hasSheet = true;
     }
     if (handler.m_hasNetwork) {
-        m_network = std::move(handler.m_network);
+        m_network = std::move(handler.Network());
         m_hasNetwork = true;
     }
     if (handler.m_hasInform) {
-        m_inform = handler.m_inform;
+        m_inform = handler.Inform();
         m_hasInform = true;
     }
     m_font = handler.m_font;

@@ -4,6 +4,7 @@
 #include "core/store/Group.h"
 #include "core/xml/DocumentHandler.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,20 +17,25 @@ public:
     // what an element missing from a present section yields.
     class CPropertyHandler : public CDocumentHandler {
     public:
-        CPropertyHandler();
+        CPropertyHandler() = default;
         ~CPropertyHandler() override = default;
 
         void characters(const char* text, int length) override;
         void startElement(const char* name, const CAttributeList& attributes) override;
         void endElement(const char* name) override;
+        void endDocument() override;
 
-        ApplicationProperty m_application;
+        // A record is made when the document first touches it: most documents
+        // lack most sections, and making every record cost a note document
+        // several times the reading of its elements.
+        ApplicationProperty& Application();
+        SheetProperty& Sheet();
+        NetworkProperty& Network();
+        InformProperty& Inform();
+
         bool m_hasApplication = false;
-        SheetProperty m_sheet;
         bool m_hasSheet = false;
-        NetworkProperty m_network;
         bool m_hasNetwork = false;
-        InformProperty m_inform;
         bool m_hasInform = false;
         FontProperty m_font;
         bool m_hasFont = false;
@@ -40,8 +46,9 @@ public:
         std::string m_groupName;
         std::vector<GroupMember> m_groupMembers;
         bool m_inGroup = false;
-        // The current group's GroupProperty has ended: the group has a property.
-        bool m_groupHasProperty = false;
+        // The property of the current group once its GroupProperty has ended; it
+        // is recorded with the members at the group's end tag, in one search.
+        std::optional<FontProperty> m_groupProperty;
         bool m_inGroupProperty = false;
         // Not reset between groups: a GroupProperty lacking an element keeps the
         // value of the group before.
@@ -49,6 +56,13 @@ public:
 
     private:
         FontProperty& FontTarget() { return m_inGroupProperty ? m_groupFont : m_font; }
+
+        std::optional<ApplicationProperty> m_application;
+        std::optional<SheetProperty> m_sheet;
+        std::optional<NetworkProperty> m_network;
+        std::optional<InformProperty> m_inform;
+        // Records the property of a group that ends without its end tag.
+        void KeepUnendedGroupProperty();
     };
 
     CPropParser() = default;

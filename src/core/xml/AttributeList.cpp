@@ -6,10 +6,6 @@
 
 namespace {
 
-// Up to this many attributes a linear look-up beats building an index; every
-// tag the program writes has far fewer.
-constexpr std::size_t kLinearLookupLimit = 16;
-
 std::string_view UpToZero(std::string_view text) {
     if (text.empty())
         return text; // its data may be null, which memchr must not see

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,12 +29,33 @@ public:
     // A null value is stored as an empty string.
     virtual void addAttribute(const char* name, const char* value);
 
+    // getValue for a name spelled in the caller's code. Its length, known when
+    // compiling, rules out most attributes without reading their names: a
+    // document reader asks this for every element.
+    template <std::size_t N> const char* findValue(const char (&name)[N]) const {
+        constexpr std::size_t length = N - 1;
+        if (m_entries.size() > kLinearLookupLimit) {
+            const int index = LastIndexOf(std::string_view(name, length));
+            return index < 0 ? nullptr : m_text.data() + m_entries[static_cast<std::size_t>(index)].value;
+        }
+        for (std::size_t i = m_entries.size(); i-- > 0;) {
+            const Entry& entry = m_entries[i];
+            if (entry.nameLength == length && std::memcmp(m_text.data() + entry.name, name, length) == 0)
+                return m_text.data() + entry.value;
+        }
+        return nullptr;
+    }
+
 private:
     // The reader refills one list per tag instead of building a new one.
     friend class CSimpleXMLParser;
     void Clear();
     // Both are cut at their first zero byte, as a C string of them would be.
     void Append(std::string_view name, std::string_view value);
+
+    // Up to this many attributes a linear look-up beats building an index; every
+    // tag the program writes has far fewer.
+    static constexpr std::size_t kLinearLookupLimit = 16;
 
     struct Entry {
         std::size_t name; // offset into m_text

@@ -59,6 +59,44 @@ TEST(Group, PropertiesAndCopies) {
     groups.RemoveGroup("a");
     EXPECT_FALSE(groups.HasProperty("a"));
     EXPECT_EQ(groups.GetGroupNames(), (std::vector<std::string>{"b"}));
+
+    // A property may come before its group: it makes no group, and the group
+    // made later keeps it.
+    groups.SetProperty("later", property);
+    EXPECT_FALSE(groups.HasGroup("later"));
+    EXPECT_EQ(groups.GetMembers("later"), nullptr);
+    EXPECT_FALSE(groups.AddMember("later", 1, "one"));
+    EXPECT_EQ(groups.GetGroupCount(), 1);
+    EXPECT_EQ(groups.GetGroupNames(), (std::vector<std::string>{"b"}));
+    EXPECT_TRUE(groups.AddGroup("later"));
+    EXPECT_EQ(groups.GetProperty("later"), property);
+    EXPECT_EQ(groups.GetGroupCount(), 2);
+    // Without its property the group stays; without its group the property goes.
+    groups.RemoveProperty("later");
+    EXPECT_TRUE(groups.HasGroup("later"));
+    EXPECT_FALSE(groups.RemoveGroup("nameless"));
+    groups.SetProperty("lone", property);
+    EXPECT_FALSE(groups.RemoveGroup("lone"));
+    EXPECT_FALSE(groups.HasProperty("lone"));
+    CGroup lone;
+    lone.SetProperty("x", property);
+    EXPECT_FALSE(lone.IsEmpty());
+    lone.RemoveProperty("x");
+    EXPECT_TRUE(lone.IsEmpty());
+    EXPECT_EQ(lone, CGroup());
+
+    // Reading a group sets members and property at once; a kept property wins
+    // over the one offered.
+    GroupProperty other;
+    CopyField(other.Name, "Mono");
+    groups.SetGroup("b", {{4, "four"}}, other, true);
+    EXPECT_EQ(groups.GetProperty("b"), other);
+    groups.SetGroup("b", {{5, "five"}}, property, true);
+    EXPECT_EQ(groups.GetProperty("b"), other);
+    EXPECT_EQ(*groups.GetMembers("b"), (std::vector<GroupMember>{{5, "five"}}));
+    groups.SetGroup("b", {}, property, false);
+    EXPECT_EQ(groups.GetProperty("b"), property);
+    EXPECT_EQ(groups.GetGroupCount(), 2);
 }
 
 TEST(FontProperty, EqualityComparesTheWholeName) {

@@ -287,6 +287,18 @@ TEST(PropParser, FontAttributesAndGroupFonts) {
     // The document font was not touched by the group fonts.
     EXPECT_STREQ(groups.m_font.Name, "Doc");
     EXPECT_EQ(groups.m_font.FontColor, 0u);
+    // A group cut off by the end of the document keeps the property it read,
+    // but is no group; one left open by the next group's start tag likewise.
+    CPropParser open = ParseOk(kDecl + "<GroupList>\r\n<Group Name=\"A\">\r\n<GroupProperty>\r\n"
+                                       "<Font Name=\"GA\"/>\r\n</GroupProperty>\r\n"
+                                       "<Group Name=\"B\">\r\n<GroupProperty>\r\n<Font Name=\"GB\"/>\r\n"
+                                       "</GroupProperty>\r\n");
+    EXPECT_EQ(open.m_groups.GetGroupCount(), 0);
+    ASSERT_TRUE(open.m_groups.HasProperty("A"));
+    EXPECT_STREQ(open.m_groups.GetProperty("A")->Name, "GA");
+    ASSERT_TRUE(open.m_groups.HasProperty("B"));
+    EXPECT_STREQ(open.m_groups.GetProperty("B")->Name, "GB");
+
     // After a save every group carries a GroupProperty block.
     const std::string resaved = groups.MakeDocument();
     EXPECT_NE(resaved.find("<Group Name=\"Plain\">\r\n<Element Name=\"n1\" ID=\"5\"/>\r\n<GroupProperty>\r\n"

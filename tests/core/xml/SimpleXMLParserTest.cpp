@@ -92,20 +92,37 @@ TEST(SimpleXMLParser, LenientAttributeForms) {
     public:
         bool missingIsNull = false;
         int length = 0;
+        std::string found; // findValue of r, rr, r2 and k7, or "-" for none
         void startElement(const char*, const CAttributeList& attributes) override {
-            missingIsNull = attributes.getValue("Missing") == nullptr && attributes.getType("r") == nullptr;
+            missingIsNull = attributes.getValue("Missing") == nullptr && attributes.getType("r") == nullptr &&
+                            attributes.findValue("Missing") == nullptr && attributes.findValue("") == nullptr;
             length = attributes.getLength();
             EXPECT_THROW(attributes.getName(length), std::out_of_range);
             EXPECT_THROW(attributes.getValue(-1), std::out_of_range);
+            for (const char* value : {attributes.findValue("r"), attributes.findValue("rr"), attributes.findValue("r2"),
+                                      attributes.findValue("k7")}) {
+                found += value != nullptr ? value : "-";
+                found += ' ';
+            }
+            EXPECT_STREQ(attributes.findValue("r"), attributes.getValue("r"));
         }
-    } lookup;
-    CSimpleXMLParser parser;
-    parser.setDocumentHandler(&lookup);
-    const std::string text = "<?xml?>\n<A r=\"1\" r=\"2\">";
-    CMemInputStream in(text.data(), static_cast<int>(text.size()));
-    EXPECT_EQ(parser.parse(&in), 1);
-    EXPECT_TRUE(lookup.missingIsNull);
-    EXPECT_EQ(lookup.length, 2);
+    };
+    // Short lists are searched in line, long ones through an index: both find
+    // the last of repeated names, and names that only begin alike never match.
+    for (const bool manyAttributes : {false, true}) {
+        std::string text = "<?xml?>\n<A r=\"1\" rr=\"x\" r=\"2\"";
+        for (int k = 0; manyAttributes && k < 20; ++k)
+            text += " k" + std::to_string(k) + "=\"" + std::to_string(k * k) + "\"";
+        text += " r=\"3\">";
+        Lookup lookup;
+        CSimpleXMLParser parser;
+        parser.setDocumentHandler(&lookup);
+        CMemInputStream in(text.data(), static_cast<int>(text.size()));
+        EXPECT_EQ(parser.parse(&in), 1);
+        EXPECT_TRUE(lookup.missingIsNull);
+        EXPECT_EQ(lookup.length, manyAttributes ? 24 : 4);
+        EXPECT_EQ(lookup.found, manyAttributes ? "3 x - 49 " : "3 x - - ");
+    }
 }
 
 TEST(SimpleXMLParser, TextRunsAreJoinedTrimmedAndNotDecoded) {
