@@ -39,14 +39,8 @@ const char* CAttributeList::getType(int) const {
 
 int CAttributeList::LastIndexOf(std::string_view name) const {
     const std::size_t count = m_entries.size();
-    if (count <= kLinearLookupLimit) {
-        for (std::size_t i = count; i-- > 0;) {
-            const Entry& entry = m_entries[i];
-            if (entry.nameLength == name.size() && std::memcmp(NameText(i), name.data(), name.size()) == 0)
-                return static_cast<int>(i);
-        }
-        return -1;
-    }
+    if (count <= kLinearLookupLimit)
+        return LinearLastIndexOf(name);
     // Quadratic look-ups would let a hostile document with thousands of
     // attributes stall every handler that walks them.
     if (m_byName.size() != count) {

@@ -33,17 +33,9 @@ public:
     // compiling, rules out most attributes without reading their names: a
     // document reader asks this for every element.
     template <std::size_t N> const char* findValue(const char (&name)[N]) const {
-        constexpr std::size_t length = N - 1;
-        if (m_entries.size() > kLinearLookupLimit) {
-            const int index = LastIndexOf(std::string_view(name, length));
-            return index < 0 ? nullptr : m_text.data() + m_entries[static_cast<std::size_t>(index)].value;
-        }
-        for (std::size_t i = m_entries.size(); i-- > 0;) {
-            const Entry& entry = m_entries[i];
-            if (entry.nameLength == length && std::memcmp(m_text.data() + entry.name, name, length) == 0)
-                return m_text.data() + entry.value;
-        }
-        return nullptr;
+        const std::string_view key(name, N - 1);
+        const int index = m_entries.size() > kLinearLookupLimit ? LastIndexOf(key) : LinearLastIndexOf(key);
+        return index < 0 ? nullptr : m_text.data() + m_entries[static_cast<std::size_t>(index)].value;
     }
 
 private:
@@ -67,6 +59,16 @@ private:
     const char* NameText(std::size_t index) const { return m_text.data() + m_entries[index].name; }
     // Index of the last attribute called name, or -1.
     int LastIndexOf(std::string_view name) const;
+    // The same by comparing every name, for short lists; in line, so that a
+    // name known when compiling rules most attributes out by their length.
+    int LinearLastIndexOf(std::string_view name) const {
+        for (std::size_t i = m_entries.size(); i-- > 0;) {
+            const Entry& entry = m_entries[i];
+            if (entry.nameLength == name.size() && std::memcmp(NameText(i), name.data(), name.size()) == 0)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
 
     // Every name and value, each zero-terminated.
     std::string m_text;
