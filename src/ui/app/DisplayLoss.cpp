@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -18,6 +19,7 @@ std::function<void()>* g_save = nullptr;
 std::thread::id g_uiThread;
 bool g_saving = false;
 bool g_exitRegistered = false;
+struct sigaction g_previousPipe {};
 
 // Once, on the user-interface thread only: the notes are not thread-safe.
 void SaveAndEnd() {
@@ -67,6 +69,11 @@ CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
     // everything made so far. It cannot be taken back, so it stays harmless.
     if (!g_exitRegistered)
         g_exitRegistered = std::atexit(OnExit) == 0;
+    // A write to the closed X socket raises SIGPIPE, which would end the
+    // process before the save; the write's error is enough.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &g_previousPipe);
 #ifdef QUILLET_HAVE_X11
     if (Display* display = XDisplay()) {
         g_previousIoHandler = XSetIOErrorHandler(OnIoError);
@@ -82,5 +89,6 @@ CDisplayLoss::~CDisplayLoss() {
         XSetIOErrorHandler(g_previousIoHandler);
     }
 #endif
+    sigaction(SIGPIPE, &g_previousPipe, nullptr);
     g_save = nullptr;
 }

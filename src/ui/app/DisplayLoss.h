@@ -9,8 +9,8 @@
 // made once the event loop is about to run), the end of the connection runs
 // the save on that thread and then ends the process at once, before the exit
 // handlers tear windows down behind a display that is gone. Xlib calls that
-// fail meanwhile return their error instead of exiting. The save must not
-// need the display.
+// fail meanwhile return their error instead of exiting, and writes to the
+// closed connection do not raise SIGPIPE. The save must not need the display.
 class CDisplayLoss {
 public:
     explicit CDisplayLoss(std::function<void()> save);
