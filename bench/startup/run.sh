@@ -4,7 +4,8 @@
 # each under its own Xvfb + icewm. "Ready" means every note is on the screen
 # (for quillet also its bridge port published), as X events tell it: a poll
 # of the window list would cost more than the start-up and take CPU from it.
-# Prints both and the ratios.
+# Prints both and the ratios, and the floor of the desktop stack: a bare X
+# client mapping as many windows with a note's hints (bare.c).
 # Usage: bench/startup/run.sh BUILD_DIR [RUNS]
 set -u
 build=$(cd "$1" && pwd)
@@ -27,6 +28,8 @@ e2e_setup startup-bench
 text="Buy milk, call the plumber, and remember the meeting at ten."
 ready=$E2E_DIR/ready
 cc -O2 -o "$ready" "$here/ready.c" -lxcb || e2e_fail "cannot build $here/ready.c (libxcb1-dev)"
+bare=$E2E_DIR/bare
+cc -O2 -o "$bare" "$here/bare.c" -lxcb || e2e_fail "cannot build $here/bare.c (libxcb1-dev)"
 big_windows() { app_windows "$1" | awk '$4 > 64 || $5 > 64' | wc -l; }
 
 # Fills the save folder with count notes by handing texts to a running program.
@@ -63,6 +66,16 @@ measure_xpad() {
     echo "${out% *}"
     xpad -q >/dev/null 2>&1
     e2e_wait "! kill -0 $pid" 10 || kill "$pid"
+}
+
+measure_bare() {
+    local count=$1 out pid
+    out=$("$ready" "$count" - "$bare" "$count") || e2e_fail "the bare client was not ready"
+    pid=${out##* }
+    E2E_PIDS+=("$pid")
+    echo "${out% *}"
+    kill "$pid"
+    wait "$pid" 2>/dev/null
 }
 
 make_xpad_pads() {
@@ -103,3 +116,8 @@ if command -v xpad >/dev/null; then
     awk -v a="$(median 1 <<<"$q100")" -v b="$(median 1 <<<"$x100")" -v c="$(median 2 <<<"$q100")" \
         -v d="$(median 2 <<<"$x100")" 'BEGIN { printf "ratio quillet/xpad, 100 notes: time %.2f, memory %.2f\n", a / b, c / d }'
 fi
+b100=$(for _ in $(seq 1 "$runs"); do measure_bare 100; done)
+report "bare X client, 100 windows" "$b100"
+[ -n "${x100:-}" ] && awk -v a="$(median 1 <<<"$b100")" -v b="$(median 1 <<<"$x100")" \
+    'BEGIN { printf "ratio bare/xpad, 100 windows: time %.2f, the X server and window manager alone\n", a / b }'
+true
