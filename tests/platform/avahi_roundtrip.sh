@@ -1,10 +1,11 @@
 #!/bin/sh
-# Runs the DNS-SD round-trip test of test_platform against a private D-Bus bus
-# and Avahi daemon started here (root only: Avahi needs its runtime folder),
-# or against a daemon that already runs. Exit 77 = skipped.
-# Usage: avahi_roundtrip.sh path/to/test_platform
+# Runs a test that needs an Avahi daemon (by default the DNS-SD round trip of
+# test_platform) against a private D-Bus bus and Avahi daemon started here
+# (root only: Avahi needs its runtime folder), or against a daemon that
+# already runs. Exit 77 = skipped.
+# Usage: avahi_roundtrip.sh path/to/test_program [GTEST_FILTER]
 test_program=$1
-filter=--gtest_filter=ServiceDiscoveryTest.AnnouncedServiceIsFoundByABrowse
+filter=--gtest_filter=${2:-ServiceDiscoveryTest.AnnouncedServiceIsFoundByABrowse}
 
 if [ -S /run/dbus/system_bus_socket ] && [ -f /run/avahi-daemon/pid ] &&
     kill -0 "$(cat /run/avahi-daemon/pid)" 2>/dev/null; then

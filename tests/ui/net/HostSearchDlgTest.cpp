@@ -218,6 +218,7 @@ TEST_F(HostSearchDlgTest, RealBrowseFinishesWithoutWaitingOnTheUiThread) {
 }
 
 // Needs a running Avahi daemon (QUILLET_TEST_AVAHI=1); skipped otherwise.
+// ui_avahi_host_search runs it against a daemon of its own.
 TEST_F(HostSearchDlgTest, FindsAServerAnnouncedThroughTheDaemon) {
     if (qEnvironmentVariableIsEmpty("QUILLET_TEST_AVAHI"))
         GTEST_SKIP() << "no Avahi daemon for this test";
