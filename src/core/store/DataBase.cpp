@@ -289,7 +289,8 @@ void CDataBase::OfferGroupProperty(int id, MessageEntry& entry, const std::strin
         const auto answer =
             m_prompt ? m_prompt->AskYesNo(strings::kApplyGroupProperty, {entry.Window->GetDisplayTitle(), name})
                      : CPromptPort::Answer::No;
-        if (answer != CPromptPort::Answer::Yes)
+        // The note may have been deleted while the question was open.
+        if (answer != CPromptPort::Answer::Yes || Find(id) != &entry)
             return;
     }
     SetFontAndReport(id, *entry.Window, *property);
@@ -338,11 +339,20 @@ void CDataBase::SetGroups(const CGroup& table, bool askApply) {
     Changed(0);
     if (!askApply || m_groups.GetChangeGroupProp() != 1)
         return;
+    // A question runs an event loop, in which notes may go and the table may be
+    // replaced: each offer works from a copy and looks its note and group up again.
     for (const std::string& name : m_groups.GetGroupNames()) {
-        for (const GroupMember& member : *m_groups.GetMembers(name)) {
+        const auto* current = m_groups.GetMembers(name);
+        if (current == nullptr)
+            continue;
+        const std::vector<GroupMember> members = *current;
+        for (const GroupMember& member : members) {
+            MessageEntry* entry = Find(member.ID);
+            if (entry == nullptr || !m_groups.HasMember(name, member.ID))
+                continue;
             const auto& old = before[member.ID];
             if (std::find(old.begin(), old.end(), name) == old.end())
-                OfferGroupProperty(member.ID, *Find(member.ID), name);
+                OfferGroupProperty(member.ID, *entry, name);
         }
     }
 }

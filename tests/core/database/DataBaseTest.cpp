@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,15 @@ class ScriptedPrompt : public CPromptPort {
 public:
     std::deque<Answer> answers;
     std::vector<std::string> asked;
+    // Runs while the question is open, as the event loop of a real box would.
+    std::function<void()> whileAsking;
     Answer AskYesNo(int stringId, const std::vector<std::string>& args) override {
         std::string line = std::to_string(stringId);
         for (const auto& a : args)
             line += " " + a;
         asked.push_back(line);
+        if (auto run = std::exchange(whileAsking, nullptr))
+            run();
         Answer a = answers.empty() ? Answer::No : answers.front();
         if (!answers.empty())
             answers.pop_front();
@@ -303,6 +308,45 @@ TEST_F(StoreTest, SetGroupsOffersPropertiesOnlyToNewMembersWhenAsked) {
 
     store.ApplyGroupProperty("g");
     EXPECT_EQ(Note(a).GetFont().Size, 20);
+}
+
+TEST_F(StoreTest, NotesAndGroupsChangedDuringAQuestionAreNotOffered) {
+    const int a = AddTitled("a");
+    const int b = AddTitled("b");
+    const int c = AddTitled("c");
+    FontProperty big;
+    big.Size = 20;
+    CGroup table;
+    table.SetMembers("g", {{a, ""}, {b, ""}, {c, ""}});
+    table.SetMembers("h", {{a, ""}, {b, ""}, {c, ""}});
+    table.SetProperty("g", big);
+    table.SetProperty("h", big);
+    table.SetChangeGroupProp(1);
+    CGroup smaller = GroupsWith("g", {a, b});
+    smaller.SetProperty("g", big);
+    prompt.whileAsking = [&] {
+        store.DeleteMessage(c);
+        store.SetGroups(smaller, false);
+    };
+    prompt.answers = {CPromptPort::Answer::Yes};
+    store.SetGroups(table, true);
+    EXPECT_EQ(store.GetMessage(c), nullptr);
+    EXPECT_EQ(Note(a).GetFont().Size, 20);
+    EXPECT_EQ(Note(b).GetFont().Size, 20); // in one group now: applied without a question
+    EXPECT_EQ(prompt.asked.size(), 1u);     // nothing offered for the note or group that went away
+
+    // The note asked about may go as well.
+    const int d = AddTitled("d");
+    CGroup both;
+    both.SetMembers("g", {{d, ""}});
+    both.SetMembers("h", {{d, ""}});
+    both.SetProperty("g", big);
+    both.SetChangeGroupProp(1);
+    prompt.whileAsking = [&] { store.DeleteMessage(d); };
+    prompt.answers = {CPromptPort::Answer::Yes};
+    store.SetGroups(both, true);
+    EXPECT_EQ(store.GetMessage(d), nullptr);
+    EXPECT_EQ(prompt.asked.size(), 2u);
 }
 
 TEST_F(StoreTest, SortedListsByIdTitleAndGroup) {
