@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -58,8 +59,8 @@ std::int32_t ClampToInt32(std::int64_t value) {
 }
 
 // The element names of the vocabulary. Documents carry a few hundred elements,
-// so each is told by its length and first byte and one compare, not by
-// trying every name in turn.
+// so each is told by a byte or two and one compare, not by trying every name
+// in turn.
 enum class Tag {
     Other,
     // Application.
@@ -111,150 +112,200 @@ enum class Tag {
     Message,
 };
 
-template <std::size_t N> Tag Match(const char* name, const char (&expected)[N], Tag tag) {
-    return std::memcmp(name, expected, N - 1) == 0 ? tag : Tag::Other;
+// Bytes From..To-1 of name against the same bytes of literal, in order and only up
+// to the first that differs: a shorter name stops at its terminator, so nothing
+// past it is read. Names carry no length, and a strlen for every element cost
+// more than telling them apart.
+template <std::size_t From, std::size_t To, std::size_t N, std::size_t... I>
+[[gnu::always_inline]] inline bool SameBytes(const char* name, const char (&literal)[N], std::index_sequence<I...>) {
+    static_assert(From <= To && To <= N);
+    return ((name[From + I] == literal[From + I]) && ...);
 }
 
-// The library's strlen reads names many bytes at once; a count in line took a
-// branch per byte, and mispredicted the last.
+template <std::size_t From, std::size_t To, std::size_t N>
+[[gnu::always_inline]] inline bool SameBytes(const char* name, const char (&literal)[N]) {
+    return SameBytes<From, To>(name, literal, std::make_index_sequence<To - From>{});
+}
+
+// The rest of name from From on, its terminator included, is the rest of literal.
+// Bytes before From are the caller's to have matched.
+template <std::size_t From, std::size_t N>
+[[gnu::always_inline]] inline Tag Match(const char* name, const char (&literal)[N], Tag tag) {
+    return SameBytes<From, N>(name, literal) ? tag : Tag::Other;
+}
+
+// Told by the first byte and, within a family sharing a prefix, by the byte after
+// it; every candidate is then confirmed to its end.
 Tag TagOf(const char* name) {
-    switch (std::strlen(name)) {
-    case 4:
-        switch (name[0]) {
-        case 'F':
-            return Match(name, "Font", Tag::Font);
+    switch (name[0]) {
+    case 'A':
+        switch (name[1]) {
+        case 'c':
+            if (!SameBytes<2, 6>(name, "Accept"))
+                break;
+            switch (name[6]) {
+            case 'C':
+                return Match<7>(name, "AcceptConnection", Tag::AcceptConnection);
+            case 'T':
+                return Match<7>(name, "AcceptTransfer", Tag::AcceptTransfer);
+            }
+            break;
+        case 'l':
+            return Match<2>(name, "AllowAll", Tag::AllowAll);
+        case 'p':
+            return Match<2>(name, "ApplicationProperty", Tag::ApplicationProperty);
+        case 'u':
+            return Match<2>(name, "AutoResize", Tag::AutoResize);
         }
         break;
-    case 5:
-        switch (name[0]) {
-        case 'G':
-            return Match(name, "Group", Tag::Group);
+    case 'B':
+        return Match<1>(name, "BackgroundColor", Tag::BackgroundColor);
+    case 'C':
+        switch (name[1]) {
+        case 'h':
+            if (!SameBytes<2, 6>(name, "Change"))
+                break;
+            switch (name[6]) {
+            case 'E':
+                return Match<7>(name, "ChangeEntireMessage", Tag::ChangeEntireMessage);
+            case 'G':
+                return Match<7>(name, "ChangeGroupProp", Tag::ChangeGroupProp);
+            }
+            break;
+        case 'o':
+            if (!SameBytes<2, 7>(name, "Confirm"))
+                break;
+            switch (name[7]) {
+            case 'E':
+                return Match<8>(name, "ConfirmExpire", Tag::ConfirmExpire);
+            case 'R':
+                return Match<8>(name, "ConfirmReceive", Tag::ConfirmReceive);
+            }
+            break;
         }
         break;
-    case 7:
-        switch (name[0]) {
-        case 'E':
-            return Match(name, "Element", Tag::Element);
-        case 'M':
-            return name[1] == 'e' ? Match(name, "Message", Tag::Message) : Match(name, "MoveBar", Tag::MoveBar);
-        case 'S':
-            return Match(name, "SheetID", Tag::SheetID);
+    case 'E':
+        switch (name[1]) {
+        case 'l':
+            return Match<2>(name, "Element", Tag::Element);
+        case 'n':
+            if (!SameBytes<2, 6>(name, "Enable"))
+                break;
+            switch (name[6]) {
+            case 'O':
+                return Match<7>(name, "EnableOutOfWindow", Tag::EnableOutOfWindow);
+            case 'S':
+                return Match<7>(name, "EnableStartup", Tag::EnableStartup);
+            case 'U':
+                return Match<7>(name, "EnableUPnP", Tag::EnableUPnP);
+            }
+            break;
         }
         break;
-    case 8:
-        switch (name[0]) {
+    case 'F':
+        if (!SameBytes<1, 4>(name, "Font"))
+            break;
+        switch (name[4]) {
+        case '\0':
+            return Tag::Font;
         case 'A':
-            return Match(name, "AllowAll", Tag::AllowAll);
-        case 'I':
-            return Match(name, "InformBy", Tag::InformBy);
-        case 'R':
-            return Match(name, "ReadOnly", Tag::ReadOnly);
-        case 'S':
-            return Match(name, "SavePath", Tag::SavePath);
-        }
-        break;
-    case 9:
-        switch (name[0]) {
-        case 'F':
-            return Match(name, "FontColor", Tag::FontColor);
-        case 'G':
-            return Match(name, "GroupList", Tag::GroupList);
-        case 'O':
-            return Match(name, "OrderFlag", Tag::OrderFlag);
-        case 'T':
-            return Match(name, "TopWindow", Tag::TopWindow);
-        }
-        break;
-    case 10:
-        switch (name[0]) {
-        case 'A':
-            return Match(name, "AutoResize", Tag::AutoResize);
-        case 'E':
-            return Match(name, "EnableUPnP", Tag::EnableUPnP);
-        case 'M':
-            return Match(name, "MessageGap", Tag::MessageGap);
-        case 'S':
-            return Match(name, "SheetTitle", Tag::SheetTitle);
-        }
-        break;
-    case 11:
-        switch (name[0]) {
-        case 'I':
-            return Match(name, "InformSound", Tag::InformSound);
-        case 'N':
-            return Match(name, "NetworkInfo", Tag::NetworkInfo);
-        }
-        break;
-    case 12:
-        switch (name[0]) {
-        case 'F':
-            return Match(name, "FontProperty", Tag::FontProperty);
-        case 'I':
-            return Match(name, "InformRepeat", Tag::InformRepeat);
-        case 'S':
-            return Match(name, "SheetDisplay", Tag::SheetDisplay);
-        }
-        break;
-    case 13:
-        switch (name[0]) {
+            return Match<5>(name, "FontAttribute", Tag::FontAttribute);
         case 'C':
-            return Match(name, "ConfirmExpire", Tag::ConfirmExpire);
-        case 'E':
-            return Match(name, "EnableStartup", Tag::EnableStartup);
-        case 'F':
-            return Match(name, "FontAttribute", Tag::FontAttribute);
-        case 'G':
-            return Match(name, "GroupProperty", Tag::GroupProperty);
-        case 'I':
-            return Match(name, "InformTopmost", Tag::InformTopmost);
-        case 'S':
-            return Match(name, "SheetProperty", Tag::SheetProperty);
+            return Match<5>(name, "FontColor", Tag::FontColor);
+        case 'P':
+            return Match<5>(name, "FontProperty", Tag::FontProperty);
         }
         break;
-    case 14:
-        switch (name[0]) {
-        case 'A':
-            return Match(name, "AcceptTransfer", Tag::AcceptTransfer);
-        case 'C':
-            return Match(name, "ConfirmReceive", Tag::ConfirmReceive);
-        case 'I':
-            return Match(name, "InformProperty", Tag::InformProperty);
-        case 'R':
-            return Match(name, "ReceiveChannel", Tag::ReceiveChannel);
-        case 'S':
-            return Match(name, "SheetDimension", Tag::SheetDimension);
+    case 'G':
+        if (!SameBytes<1, 5>(name, "Group"))
+            break;
+        switch (name[5]) {
+        case '\0':
+            return Tag::Group;
+        case 'L':
+            return Match<6>(name, "GroupList", Tag::GroupList);
+        case 'P':
+            return Match<6>(name, "GroupProperty", Tag::GroupProperty);
         }
         break;
-    case 15:
-        switch (name[0]) {
+    case 'I':
+        if (!SameBytes<1, 6>(name, "Inform"))
+            break;
+        switch (name[6]) {
         case 'B':
-            return Match(name, "BackgroundColor", Tag::BackgroundColor);
-        case 'C':
-            return Match(name, "ChangeGroupProp", Tag::ChangeGroupProp);
-        case 'N':
-            return Match(name, "NetworkProperty", Tag::NetworkProperty);
+            return Match<7>(name, "InformBy", Tag::InformBy);
+        case 'P':
+            return Match<7>(name, "InformProperty", Tag::InformProperty);
+        case 'R':
+            return Match<7>(name, "InformRepeat", Tag::InformRepeat);
+        case 'S':
+            return Match<7>(name, "InformSound", Tag::InformSound);
+        case 'T':
+            return Match<7>(name, "InformTopmost", Tag::InformTopmost);
         }
         break;
-    case 16:
-        switch (name[0]) {
-        case 'A':
-            return Match(name, "AcceptConnection", Tag::AcceptConnection);
+    case 'M':
+        switch (name[1]) {
+        case 'e':
+            if (!SameBytes<2, 7>(name, "Message"))
+                break;
+            switch (name[7]) {
+            case '\0':
+                return Tag::Message;
+            case 'G':
+                return Match<8>(name, "MessageGap", Tag::MessageGap);
+            }
+            break;
+        case 'o':
+            return Match<2>(name, "MoveBar", Tag::MoveBar);
         }
         break;
-    case 17:
-        switch (name[0]) {
-        case 'E':
-            return Match(name, "EnableOutOfWindow", Tag::EnableOutOfWindow);
+    case 'N':
+        if (!SameBytes<1, 7>(name, "Network"))
+            break;
+        switch (name[7]) {
+        case 'I':
+            return Match<8>(name, "NetworkInfo", Tag::NetworkInfo);
+        case 'P':
+            return Match<8>(name, "NetworkProperty", Tag::NetworkProperty);
         }
         break;
-    case 19:
-        switch (name[0]) {
-        case 'A':
-            return Match(name, "ApplicationProperty", Tag::ApplicationProperty);
-        case 'C':
-            return Match(name, "ChangeEntireMessage", Tag::ChangeEntireMessage);
+    case 'O':
+        return Match<1>(name, "OrderFlag", Tag::OrderFlag);
+    case 'R':
+        if (!SameBytes<1, 2>(name, "Re"))
+            break;
+        switch (name[2]) {
+        case 'a':
+            return Match<3>(name, "ReadOnly", Tag::ReadOnly);
+        case 'c':
+            return Match<3>(name, "ReceiveChannel", Tag::ReceiveChannel);
         }
         break;
+    case 'S':
+        switch (name[1]) {
+        case 'a':
+            return Match<2>(name, "SavePath", Tag::SavePath);
+        case 'h':
+            if (!SameBytes<2, 5>(name, "Sheet"))
+                break;
+            switch (name[5]) {
+            case 'D':
+                if (const Tag tag = Match<6>(name, "SheetDimension", Tag::SheetDimension); tag != Tag::Other)
+                    return tag;
+                return Match<6>(name, "SheetDisplay", Tag::SheetDisplay);
+            case 'I':
+                return Match<6>(name, "SheetID", Tag::SheetID);
+            case 'P':
+                return Match<6>(name, "SheetProperty", Tag::SheetProperty);
+            case 'T':
+                return Match<6>(name, "SheetTitle", Tag::SheetTitle);
+            }
+            break;
+        }
+        break;
+    case 'T':
+        return Match<1>(name, "TopWindow", Tag::TopWindow);
     }
     return Tag::Other;
 }

@@ -384,6 +384,28 @@ TEST(PropParser, MissingAttributesAndNumbers) {
     EXPECT_EQ(model.m_inform.FireTime, 42);
     EXPECT_EQ(model.m_inform.Sound, 0); // a present reminder section starts from zero
 
+    // Names that begin, end or differ late like known ones are other elements;
+    // "<Font/>" reaches the handler as "Font/".
+    CPropParser nearMiss =
+        ParseOk(kDecl + "<SheetProperty>\r\n<SheetDi Bool=\"False\"/>\r\n<SheetDisplayX Bool=\"False\"/>\r\n"
+                        "<SheetDimensio X=\"5\"/>\r\n<SheetIDs ID=\"6\"/>\r\n</SheetProperty>\r\n<FontProperty>\r\n"
+                        "<Fon Name=\"a\"/>\r\n<Fonts Name=\"b\"/>\r\n<Font/>\r\n<FontColo Color=\"1\"/>\r\n"
+                        "<FontColorX Color=\"2\"/>\r\n<FontXolor Color=\"3\"/>\r\n<BackgroundColour Color=\"4\"/>\r\n"
+                        "<FontAttributes Flags=\"5\"/>\r\n</FontProperty>\r\n<NetworkProperty>\r\n"
+                        "<AcceptTransfe Bool=\"True\"/>\r\n<ReceiveChannels Port=\"7\"/>\r\n<Rea Bool=\"True\"/>\r\n"
+                        "</NetworkProperty>\r\n<Messag>41</Messag>\r\n<MessageX>42</MessageX>\r\n<GroupList>\r\n"
+                        "<Grou Name=\"x\"/>\r\n<Groups Name=\"y\"/>\r\n<Group Name=\"g\">\r\n<Elemen ID=\"8\"/>\r\n"
+                        "<Elements ID=\"9\"/>\r\n</Group>\r\n<GroupListX Name=\"z\"/>\r\n</GroupList>\r\n");
+    EXPECT_EQ(nearMiss.m_sheet.Hidden, SheetProperty{}.Hidden);
+    EXPECT_EQ(nearMiss.m_sheet.Left, SheetProperty{}.Left);
+    EXPECT_EQ(nearMiss.m_sheet.ID, 0);
+    EXPECT_EQ(nearMiss.m_font, FontProperty{});
+    EXPECT_EQ(nearMiss.m_network.AcceptTransfer, NetworkProperty{}.AcceptTransfer);
+    EXPECT_EQ(nearMiss.m_network.Port, NetworkProperty{}.Port);
+    EXPECT_TRUE(nearMiss.m_body.empty());
+    EXPECT_EQ(nearMiss.m_groups.GetGroupNames(), (std::vector<std::string>{"g"}));
+    EXPECT_TRUE(nearMiss.m_groups.GetMembers("g")->empty());
+
     EXPECT_EQ(ParseDecimal64("-9223372036854775808"), INT64_MIN);
     EXPECT_EQ(ParseDecimal64("9223372036854775808"), INT64_MAX);
     EXPECT_EQ(ParseDecimal64("-99999999999999999999"), INT64_MIN);
