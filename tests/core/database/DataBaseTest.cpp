@@ -333,7 +333,7 @@ TEST_F(StoreTest, NotesAndGroupsChangedDuringAQuestionAreNotOffered) {
     EXPECT_EQ(store.GetMessage(c), nullptr);
     EXPECT_EQ(Note(a).GetFont().Size, 20);
     EXPECT_EQ(Note(b).GetFont().Size, 20); // in one group now: applied without a question
-    EXPECT_EQ(prompt.asked.size(), 1u);     // nothing offered for the note or group that went away
+    EXPECT_EQ(prompt.asked.size(), 1u);    // nothing offered for the note or group that went away
 
     // The note asked about may go as well.
     const int d = AddTitled("d");
