@@ -1,6 +1,7 @@
 #include "core/store/Group.h"
 
 #include <algorithm>
+#include <utility>
 
 bool CGroup::HasGroup(const std::string& name) const {
     const auto it = m_entries.find(name);
@@ -8,12 +9,7 @@ bool CGroup::HasGroup(const std::string& name) const {
 }
 
 bool CGroup::AddGroup(const std::string& name) {
-    Entry& entry = m_entries[name];
-    if (entry.isGroup)
-        return false;
-    entry.isGroup = true;
-    ++m_groupCount;
-    return true;
+    return !std::exchange(m_entries[name].isGroup, true);
 }
 
 bool CGroup::RemoveGroup(const std::string& name) {
@@ -21,14 +17,18 @@ bool CGroup::RemoveGroup(const std::string& name) {
     if (it == m_entries.end())
         return false;
     const bool wasGroup = it->second.isGroup;
-    m_groupCount -= wasGroup ? 1 : 0;
     m_entries.erase(it);
     return wasGroup;
 }
 
+int CGroup::GetGroupCount() const {
+    return static_cast<int>(
+        std::count_if(m_entries.begin(), m_entries.end(), [](const auto& entry) { return entry.second.isGroup; }));
+}
+
 std::vector<std::string> CGroup::GetGroupNames() const {
     std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(m_groupCount));
+    names.reserve(m_entries.size());
     for (const auto& entry : m_entries)
         if (entry.second.isGroup)
             names.push_back(entry.first);
@@ -37,7 +37,6 @@ std::vector<std::string> CGroup::GetGroupNames() const {
 
 void CGroup::Clear() {
     m_entries.clear();
-    m_groupCount = 0;
     m_changeGroupProp = 0;
     m_changeEntireMessage = 0;
 }
@@ -49,20 +48,14 @@ const std::vector<GroupMember>* CGroup::GetMembers(const std::string& name) cons
 
 void CGroup::SetMembers(const std::string& name, std::vector<GroupMember> members) {
     Entry& entry = m_entries[name];
-    if (!entry.isGroup) {
-        entry.isGroup = true;
-        ++m_groupCount;
-    }
+    entry.isGroup = true;
     entry.members = std::move(members);
 }
 
 void CGroup::SetGroup(std::string name, std::vector<GroupMember> members, const GroupProperty& property,
                       bool keepProperty) {
     Entry& entry = m_entries.try_emplace(std::move(name)).first->second;
-    if (!entry.isGroup) {
-        entry.isGroup = true;
-        ++m_groupCount;
-    }
+    entry.isGroup = true;
     entry.members = std::move(members);
     if (!keepProperty || !entry.property)
         entry.property = property;

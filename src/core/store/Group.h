@@ -36,7 +36,7 @@ public:
     // Removes the group with its members and its property; false when unknown.
     bool RemoveGroup(const std::string& name);
     std::vector<std::string> GetGroupNames() const;
-    int GetGroupCount() const { return m_groupCount; }
+    int GetGroupCount() const;
     bool IsEmpty() const { return m_entries.empty(); }
     void Clear();
 
@@ -87,7 +87,6 @@ private:
     };
 
     std::map<std::string, Entry> m_entries;
-    int m_groupCount = 0;
     int m_changeGroupProp = 0;
     int m_changeEntireMessage = 0;
 };
