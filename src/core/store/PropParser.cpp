@@ -530,11 +530,12 @@ void CPropParser::CPropertyHandler::startElement(const char* name, const CAttrib
             Network().Port = static_cast<std::uint16_t>(static_cast<std::uint32_t>(ParseDecimal32(v)) & 0xFFFF);
         break;
     case Tag::AcceptTransfer: {
-        SetBool(Network().AcceptTransfer, value("Bool"));
+        NetworkProperty& network = Network();
         const char* v = value("Bool");
-        if (v != nullptr && std::strcmp(v, "True") == 0) {
-            SetText(Network().User, value("User"));
-            SetText(Network().Passwd, value("Passwd"));
+        SetBool(network.AcceptTransfer, v);
+        if (network.AcceptTransfer == 1 && v != nullptr) {
+            SetText(network.User, value("User"));
+            SetText(network.Passwd, value("Passwd"));
         }
         break;
     }
@@ -634,11 +635,10 @@ void CPropParser::CPropertyHandler::endElement(const char* name) {
     case Tag::Group:
         if (!m_inGroup)
             return;
-        // Every group read from a document ends up with a property.
-        if (m_groupProperty)
-            m_groups.SetGroup(std::move(m_groupName), std::move(m_groupMembers), *m_groupProperty, false);
-        else
-            m_groups.SetGroup(std::move(m_groupName), std::move(m_groupMembers), m_font, true);
+        // Every group read from a document ends up with a property: its own, or
+        // the document's font unless one was recorded for the name before.
+        m_groups.SetGroup(std::move(m_groupName), std::move(m_groupMembers),
+                          m_groupProperty ? *m_groupProperty : m_font, !m_groupProperty);
         m_groupMembers.clear();
         m_inGroup = false;
         m_groupProperty.reset();
