@@ -4,8 +4,9 @@
 # each under its own Xvfb + icewm. "Ready" means every note is on the screen
 # (for quillet also its bridge port published), as X events tell it: a poll
 # of the window list would cost more than the start-up and take CPU from it.
-# Prints both and the ratios, and the floor of the desktop stack: a bare X
-# client mapping as many windows with a note's hints (bare.c).
+# Prints both and the ratios, and two floors: a bare X client mapping as many
+# windows with a note's hints (bare.c), and a Qt program showing as many empty
+# windows (qt_windows.cpp).
 # Usage: bench/startup/run.sh BUILD_DIR [RUNS]
 set -u
 build=$(cd "$1" && pwd)
@@ -30,6 +31,7 @@ ready=$E2E_DIR/ready
 cc -O2 -o "$ready" "$here/ready.c" -lxcb || e2e_fail "cannot build $here/ready.c (libxcb1-dev)"
 bare=$E2E_DIR/bare
 cc -O2 -o "$bare" "$here/bare.c" -lxcb || e2e_fail "cannot build $here/bare.c (libxcb1-dev)"
+qt_windows=$build/bench/startup/qt_windows # built with the benchmarks (qt_windows.cpp)
 big_windows() { app_windows "$1" | awk '$4 > 64 || $5 > 64' | wc -l; }
 
 # Fills the save folder with count notes by handing texts to a running program.
@@ -68,9 +70,10 @@ measure_xpad() {
     e2e_wait "! kill -0 $pid" 10 || kill "$pid"
 }
 
-measure_bare() {
-    local count=$1 out pid
-    out=$("$ready" "$count" - "$bare" "$count") || e2e_fail "the bare client was not ready"
+# The floors: a program that only shows COUNT windows and is killed after.
+measure_floor() {
+    local count=$1 program=$2 out pid
+    out=$("$ready" "$count" - "$program" "$count") || e2e_fail "$program was not ready"
     pid=${out##* }
     E2E_PIDS+=("$pid")
     echo "${out% *}"
@@ -116,9 +119,14 @@ if command -v xpad >/dev/null; then
     awk -v a="$(median 1 <<<"$q100")" -v b="$(median 1 <<<"$x100")" -v c="$(median 2 <<<"$q100")" \
         -v d="$(median 2 <<<"$x100")" 'BEGIN { printf "ratio quillet/xpad, 100 notes: time %.2f, memory %.2f\n", a / b, c / d }'
 fi
-b100=$(for _ in $(seq 1 "$runs"); do measure_bare 100; done)
+b100=$(for _ in $(seq 1 "$runs"); do measure_floor 100 "$bare"; done)
 report "bare X client, 100 windows" "$b100"
-[ -n "${x100:-}" ] && awk -v a="$(median 1 <<<"$b100")" -v b="$(median 1 <<<"$x100")" -v q="$(median 1 <<<"$q100")" \
-    'BEGIN { printf "ratio bare/xpad, 100 windows: time %.2f, the X server and window manager alone\n", a / b
-             printf "ratio (quillet - bare)/xpad: time %.2f, what quillet adds to them\n", (q - a) / b }'
+[ -n "${x100:-}" ] && awk -v a="$(median 1 <<<"$b100")" -v b="$(median 1 <<<"$x100")" \
+    'BEGIN { printf "ratio bare/xpad, 100 windows: time %.2f, the X server and window manager alone\n", a / b }'
+if [ -x "$qt_windows" ]; then
+    w100=$(for _ in $(seq 1 "$runs"); do measure_floor 100 "$qt_windows"; done)
+    report "Qt, 100 empty windows" "$w100"
+    [ -n "${x100:-}" ] && awk -v a="$(median 1 <<<"$w100")" -v b="$(median 1 <<<"$x100")" -v q="$(median 1 <<<"$q100")" \
+        'BEGIN { printf "ratio Qt/xpad, 100 empty windows: time %.2f; quillet adds %.2f to it\n", a / b, (q - a) / b }'
+fi
 true
