@@ -398,6 +398,7 @@ void CMessageDlg::Show(ShowCommand command) {
         hide();
         break;
     case ShowCommand::Show:
+        AcceptFocus();
         setAttribute(Qt::WA_ShowWithoutActivating, false);
         show();
         raise();
@@ -405,9 +406,35 @@ void CMessageDlg::Show(ShowCommand command) {
         setAttribute(Qt::WA_ShowWithoutActivating, true);
         break;
     case ShowCommand::ShowNoActivate:
-        setAttribute(Qt::WA_ShowWithoutActivating, true);
-        show();
+        ShowWithoutFocus();
         break;
+    }
+}
+
+// Some window managers give the focus to every window they map, whatever
+// _NET_WM_USER_TIME says (icewm does). At start-up that moved the focus through
+// every note in turn, and each move laid out and repainted two notes. Until the
+// window is on the screen it tells the window manager that it takes no focus;
+// from then on a click focuses it as usual.
+void CMessageDlg::ShowWithoutFocus() {
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (!isVisible() && !windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus)) {
+        overrideWindowFlags(windowFlags() | Qt::WindowDoesNotAcceptFocus);
+        if (QWindow* window = windowHandle())
+            window->setFlags(windowFlags());
+    }
+    show();
+    if (QWindow* window = windowHandle(); window != nullptr && windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        window->installEventFilter(this);
+}
+
+void CMessageDlg::AcceptFocus() {
+    if (!windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        return;
+    overrideWindowFlags(windowFlags() & ~Qt::WindowDoesNotAcceptFocus);
+    if (QWindow* window = windowHandle()) {
+        window->removeEventFilter(this);
+        window->setFlags(windowFlags());
     }
 }
 
@@ -481,6 +508,8 @@ void CMessageDlg::RaiseTopmost() {
 void CMessageDlg::ApplyTopMost(bool on) {
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
         return;
+    // The re-created window would keep refusing the focus, with nobody to lift it.
+    AcceptFocus();
     // Changing a window flag re-creates the native window, which hides it; put it
     // back where it was without telling anyone it was hidden.
     const QRect geometryBefore = geometry();
@@ -701,6 +730,11 @@ void CMessageDlg::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool CMessageDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Exposed means mapped: the window manager has made its choice of focus.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        AcceptFocus();
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::ContextMenu && (watched == m_editor || watched == m_editor->viewport())) {
         auto* menuEvent = static_cast<QContextMenuEvent*>(event);
         QPoint global = menuEvent->globalPos();

@@ -169,6 +169,9 @@ private:
     void ShowMissedReminder(std::int64_t minutes);
 
     void ApplyTopMost(bool on);
+    // Shows the window without giving it the focus, see the definition.
+    void ShowWithoutFocus();
+    void AcceptFocus();
     void ApplyColours();
     void ShownChanged(bool shown);
     void PlaceEditor();
