@@ -7,10 +7,10 @@
 # Prints both and the ratios, and two floors: a bare X client mapping as many
 # windows with a note's hints (bare.c), and a Qt program showing as many empty
 # windows (qt_windows.cpp).
-# Usage: bench/startup/run.sh BUILD_DIR [RUNS]
+# Usage: bench/startup/run.sh BUILD_DIR [RUNS, default 5: xpad alone varies by a third from run to run]
 set -u
 build=$(cd "$1" && pwd)
-runs=${2:-3}
+runs=${2:-5}
 here=$(cd "$(dirname "$0")" && pwd)
 quillet=$build/src/ui/quillet
 [ -x "$quillet" ] || { echo "bench/startup: $quillet is missing (build first)" >&2; exit 1; }
