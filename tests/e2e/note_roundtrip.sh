@@ -38,14 +38,14 @@ e2e_screenshot restarted
 [ "$before" = "$after" ] || e2e_fail "geometry was '$before', is '$after'"
 # A note that comes back takes no focus (icewm focuses whatever it maps that
 # accepts focus), yet a click still gives it the keyboard.
+active_window() { echo $(($(xprop -root _NET_ACTIVE_WINDOW | awk '/window id/ { print $NF }'))); }
 note=$(app_note_windows | awk '{ print $1 }')
-active=$(xprop -root _NET_ACTIVE_WINDOW | awk '{ print $NF }')
-[ $((active)) -ne "$note" ] || e2e_fail "the returning note took the focus"
+[ "$(active_window)" != "$note" ] || e2e_fail "the returning note took the focus"
 app_click_window "$note" 1
 xdotool key End
 xdotool type --delay 40 " and bread"
 sleep 0.5
-[ $(($(xprop -root _NET_ACTIVE_WINDOW | awk '{ print $NF }'))) -eq "$note" ] || e2e_fail "a click did not focus the note"
+[ "$(active_window)" = "$note" ] || e2e_fail "a click did not focus the note"
 e2e_stop_program
 [[ $(app_note_text "$file") == *"Buy milk at 5 and bread"* ]] || e2e_fail "text lost on the second run: '$(app_note_text "$file")'"
 e2e_pass
