@@ -418,24 +418,26 @@ void CMessageDlg::Show(ShowCommand command) {
 // from then on a click focuses it as usual.
 void CMessageDlg::ShowWithoutFocus() {
     setAttribute(Qt::WA_ShowWithoutActivating, true);
-    if (!isVisible() && !windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus)) {
-        overrideWindowFlags(windowFlags() | Qt::WindowDoesNotAcceptFocus);
-        if (QWindow* window = windowHandle())
-            window->setFlags(windowFlags());
-    }
+    if (!isVisible())
+        SetRefusesFocus(true);
     show();
-    if (QWindow* window = windowHandle(); window != nullptr && windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
-        window->installEventFilter(this);
+    if (windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        windowHandle()->installEventFilter(this);
 }
 
 void CMessageDlg::AcceptFocus() {
-    if (!windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
-        return;
-    overrideWindowFlags(windowFlags() & ~Qt::WindowDoesNotAcceptFocus);
-    if (QWindow* window = windowHandle()) {
+    if (QWindow* window = windowHandle())
         window->removeEventFilter(this);
+    SetRefusesFocus(false);
+}
+
+// Changed in place: setting a window flag on the widget would re-create the window.
+void CMessageDlg::SetRefusesFocus(bool refuses) {
+    if (windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) == refuses)
+        return;
+    overrideWindowFlags(windowFlags() ^ Qt::WindowDoesNotAcceptFocus);
+    if (QWindow* window = windowHandle())
         window->setFlags(windowFlags());
-    }
 }
 
 void CMessageDlg::setVisible(bool visible) {
@@ -731,10 +733,8 @@ void CMessageDlg::mouseReleaseEvent(QMouseEvent* event) {
 
 bool CMessageDlg::eventFilter(QObject* watched, QEvent* event) {
     // Exposed means mapped: the window manager has made its choice of focus.
-    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
         AcceptFocus();
-        return QWidget::eventFilter(watched, event);
-    }
     if (event->type() == QEvent::ContextMenu && (watched == m_editor || watched == m_editor->viewport())) {
         auto* menuEvent = static_cast<QContextMenuEvent*>(event);
         QPoint global = menuEvent->globalPos();

@@ -172,6 +172,7 @@ private:
     // Shows the window without giving it the focus, see the definition.
     void ShowWithoutFocus();
     void AcceptFocus();
+    void SetRefusesFocus(bool refuses);
     void ApplyColours();
     void ShownChanged(bool shown);
     void PlaceEditor();
