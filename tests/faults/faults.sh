@@ -28,12 +28,12 @@ echo "200 kills: every file whole"
 status=0
 # A sanitizer runtime must come first in the preload list.
 preload=$SHIM
-runtime=$(ldd "$LOOP" | awk '/lib[at]san/ { print $3; exit }')
+runtime=$(ldd "$LOOP" | awk '/lib[at]san/ && !found { print $3; found = 1 }')
 [ -n "$runtime" ] && preload="$runtime $SHIM"
 LD_PRELOAD=$preload QUILLET_FAIL_AFTER=40000 "$LOOP" once "$WORK/notes" $COUNT b >"$WORK/full" || status=$?
 [ "$status" -eq 3 ] || fail "a full disk was not reported (status $status: $(cat "$WORK/full"))"
 "$LOOP" check "$WORK/notes" $COUNT >"$WORK/check" || fail "after a full disk: $(cat "$WORK/check")"
-ls "$WORK/notes" | grep -q '_tmp$' && fail "temporary files left behind: $(ls "$WORK/notes")"
+compgen -G "$WORK/notes/*_tmp" >/dev/null && fail "temporary files left behind: $(ls "$WORK/notes")"
 # What could be written is the new version, the rest the old one.
 newer=$(grep -l 'Version="bb"' "$WORK/notes"/* | wc -l)
 [ "$newer" -gt 0 ] && [ "$newer" -lt $COUNT ] || fail "$newer of $COUNT files are new: the shim did not cut in"
