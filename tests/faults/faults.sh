@@ -26,7 +26,8 @@ echo "200 kills: every file whole"
 # A full disk part-way: the saves report failure, the old versions stay.
 "$LOOP" once "$WORK/notes" $COUNT a >/dev/null
 status=0
-# A sanitizer runtime must come first in the preload list.
+# A sanitizer runtime must come first in the preload list. awk reads to the
+# end: leaving at the first match can kill ldd's writer, and pipefail with it.
 preload=$SHIM
 runtime=$(ldd "$LOOP" | awk '/lib[at]san/ && !found { print $3; found = 1 }')
 [ -n "$runtime" ] && preload="$runtime $SHIM"
